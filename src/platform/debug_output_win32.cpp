@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "platform/native.h"
+
+void SystemDebugOutput(const char* line) { OutputDebugStringA(line); }

@@ -1,0 +1,15 @@
+// The one failure the runtime cannot go on from: the heap refusing a text value its block.
+#pragma once
+
+#include <cstddef>
+
+// Shows `message` (code page 932) and ends the process abnormally.
+[[noreturn]] void RuntimeFatal(const char* message);
+[[noreturn]] void RuntimeOutOfMemory(std::size_t bytes);
+
+// Where RuntimeFatal shows its message; the default writes it to standard error.
+using FatalReporter = void (*)(const char* message);
+void RuntimeSetFatalReporter(FatalReporter reporter);
+
+// "メモリが足りません。"
+inline constexpr char kOutOfMemoryText[] = "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";

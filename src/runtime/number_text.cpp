@@ -1,0 +1,83 @@
+#include "runtime/number_text.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/text_compare.h"
+
+namespace {
+
+// The digit value of `b` in `base`, or -1. A byte below '0' wraps to a large value and so ends
+// the digits like any other non-digit.
+int DigitValue(unsigned char b, int base) {
+    const auto decimal = static_cast<unsigned char>(b - '0');
+    if (decimal < 10) return decimal < base ? decimal : -1;
+    if (base == 16 && b >= 'A' && b <= 'F') return b - 'A' + 10;
+    return -1;
+}
+
+// The &O and &H forms, read from an upper-cased copy so that &h1f counts as &H1F. Terms and
+// place values wrap in 64 bits, as the integer arithmetic they come from does.
+double ReadBasedInteger(const unsigned char* ampersand) {
+    const std::size_t n = std::strlen(reinterpret_cast<const char*>(ampersand));
+    Text scratch = TextNew(static_cast<int32_t>(n));
+    std::memcpy(scratch, ampersand, n);
+    UpperCaseInPlace(scratch);
+    const auto* copy = reinterpret_cast<const unsigned char*>(scratch);
+
+    int base = 0;
+    if (copy[1] == 'O') base = 8;
+    if (copy[1] == 'H') base = 16;
+    double result = 0.0;
+    if (base != 0) {
+        std::size_t run = 0;
+        while (DigitValue(copy[2 + run], base) >= 0) ++run;
+        uint64_t place = 1;
+        for (std::size_t k = run; k-- > 0;) {
+            const uint64_t term = static_cast<uint64_t>(DigitValue(copy[2 + k], base)) * place;
+            result += static_cast<double>(static_cast<int64_t>(term));
+            place *= static_cast<uint64_t>(base);
+        }
+    }
+    TextRelease(scratch);
+    return result;
+}
+
+// Digits are summed from the last to the first and the fraction from the first on, each step
+// rounded to a double, so that results match the program's own arithmetic to the last bit.
+double ReadDecimal(const unsigned char* p) {
+    bool negative = false;
+    if (*p == '-') {
+        negative = true;
+        ++p;
+    } else if (*p == '+') {
+        ++p;
+    }
+    std::size_t run = 0;
+    while (DigitValue(p[run], 10) >= 0) ++run;
+    double result = 0.0;
+    double place = 1.0;
+    for (std::size_t k = run; k-- > 0;) {
+        result += (p[k] - '0') * place;
+        place *= 10.0;
+    }
+    p += run;
+    if (*p == '.') {
+        ++p;
+        double divisor = 10.0;
+        for (; DigitValue(*p, 10) >= 0; ++p) {
+            result += (*p - '0') / divisor;
+            divisor *= 10.0;
+        }
+    }
+    return negative ? result * -1.0 : result;
+}
+
+}  // namespace
+
+double TextToNumber(const char* text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '&') return ReadBasedInteger(p);
+    return ReadDecimal(p);
+}
