@@ -1,0 +1,67 @@
+#include "morse/create_command.h"
+
+#include "morse/measure.h"
+#include "morse/parameters.h"
+#include "morse/render.h"
+#include "wav/audio_image.h"
+#include "wav/audio_output.h"
+
+namespace {
+
+constexpr char kNothingToSoundText[] =  // "モールス信号にできる文字がありません。"
+    "\x83\x82\x81[\x83\x8B\x83X\x90M\x8D\x86\x82\xC9\x82\xC5\x82\xAB\x82\xE9\x95\xB6\x8E\x9A\x82\xAA"
+    "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+constexpr char kTooLongText[] =  // "音声が長すぎます。"
+    "\x89\xB9\x90\xBA\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81" "B";
+constexpr char kSorryCaption[] = "\x8E" "c\x94O";  // "残念"
+
+CreateOutcome Refuse(Form& form, CreateOutcome why) {
+    form.ShowMessage(why == CreateOutcome::NothingToSound ? kNothingToSoundText : kTooLongText, kSorryCaption,
+                     MessageIcon::Exclamation);
+    return why;
+}
+
+CreateOutcome FromSave(SaveOutcome saved) {
+    switch (saved) {
+        case SaveOutcome::Cancelled: return CreateOutcome::Cancelled;
+        case SaveOutcome::Written: return CreateOutcome::Written;
+        case SaveOutcome::OpenFailed: return CreateOutcome::OpenFailed;
+        case SaveOutcome::WriteFailed: break;
+    }
+    return CreateOutcome::WriteFailed;
+}
+
+}  // namespace
+
+// The fields are read in the program's order: the message, then the dot length (which fixes the
+// sample count at once), the frequency and the volume.
+void CreateReadInputs(Form& form, CreateInputs& inputs) {
+    ReadField(form, kMessageFieldId, inputs.message);
+    inputs.unitCount = MeasureAndClean(inputs.message);
+    inputs.dotLength = ReadFieldNumber(form, kDotFieldId, inputs.fieldText);
+    inputs.sampleCount = SampleCount(static_cast<int32_t>(inputs.unitCount), inputs.dotLength);
+    inputs.toneFrequency = ReadFieldNumber(form, kFrequencyFieldId, inputs.fieldText);
+    inputs.volume = ReadFieldNumber(form, kVolumeFieldId, inputs.fieldText);
+}
+
+// A message with nothing to sound has no length, and a product that wrapped in 32 bits or went
+// negative sizes no image: both are refused before the save dialog, so that no empty or broken
+// file is offered. A dot length of 0 makes the header-only file it always has.
+std::optional<CreateOutcome> CreateRefusal(Form& form, const CreateInputs& inputs) {
+    if (inputs.dotLength == 0) return std::nullopt;
+    if (inputs.unitCount < 0) return Refuse(form, CreateOutcome::NothingToSound);
+    const std::optional<int32_t> exact = ExactSampleCount(inputs.unitCount, inputs.dotLength);
+    if (!exact || *exact != inputs.sampleCount) return Refuse(form, CreateOutcome::TooLong);
+    return std::nullopt;
+}
+
+CreateOutcome CreateCommand(Form& form) {
+    CreateInputs inputs;
+    CreateReadInputs(form, inputs);
+    if (const auto refused = CreateRefusal(form, inputs)) return *refused;
+
+    AudioImage image = AudioImageNew(inputs.sampleCount);
+    if (image.block == nullptr) return Refuse(form, CreateOutcome::TooLong);
+    Render(inputs.message.Get(), AudioImageSamples(image), inputs.dotLength, inputs.toneFrequency, inputs.volume);
+    return FromSave(AudioImageSave(image, form));
+}

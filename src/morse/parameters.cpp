@@ -1,0 +1,43 @@
+#include "morse/parameters.h"
+
+#include <climits>
+#include <cmath>
+
+#include "runtime/number_text.h"
+
+void ReadField(Form& form, int controlId, TextVar& receiver) {
+    int32_t length = form.FieldLength(controlId);
+    if (length < 0) length = 0;
+    if (length == INT32_MAX) --length;
+    receiver.Assign(TextNew(length + 1));
+    form.FieldText(controlId, TextBytes(receiver.Get()));
+}
+
+int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText) {
+    ReadField(form, controlId, fieldText);
+    Text joined = TextConcat(TextFromLiteral("+"), TextCopy(fieldText.Get()));
+    const double value = TextToNumber(joined);
+    TextRelease(joined);
+    return FieldNumberFromDouble(value);
+}
+
+// Truncated toward zero through a 64-bit integer whose low 32 bits are the result; a value that
+// no 64-bit integer holds (and NaN) gives 0 rather than whatever the processor makes of it.
+int32_t FieldNumberFromDouble(double value) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!(value > -kTwoTo63 && value < kTwoTo63)) return 0;
+    const auto whole = static_cast<int64_t>(value);
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
+}
+
+int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
+    const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) * 8u;
+    return static_cast<int32_t>(product);
+}
+
+std::optional<int32_t> ExactSampleCount(int64_t unitCount, int32_t dotLength) {
+    if (dotLength == 0) return 0;
+    if (unitCount < 0 || dotLength < 0) return std::nullopt;
+    if (unitCount > INT32_MAX / 8 / dotLength) return std::nullopt;
+    return static_cast<int32_t>(unitCount * dotLength * 8);
+}

@@ -1,0 +1,71 @@
+#include "morse/tone.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+// Enough whole periods to copy in large strides; about 64 KiB.
+constexpr std::size_t kTileBytes = 64 * 1024;
+
+// Copies the tone over [position, position + span) clipped to `area`. The phase follows the
+// element's own index, so a clipped start still gets the samples it would have had.
+void WriteElement(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span) {
+    if (tone.tile.empty() || span <= 0) return;
+    const int64_t size = static_cast<int64_t>(area.size());
+    const int64_t begin = std::max<int64_t>(position, 0);
+    const int64_t end = std::min<int64_t>(position + span, size);
+    if (begin >= end) return;
+    const auto period = static_cast<int64_t>(tone.period);
+    auto phase = static_cast<std::size_t>((begin - position) % period);
+    uint8_t* out = area.data() + begin;
+    auto remaining = static_cast<std::size_t>(end - begin);
+    while (remaining > 0) {
+        const std::size_t chunk = std::min(remaining, tone.tile.size() - phase);
+        std::memcpy(out, tone.tile.data() + phase, chunk);
+        out += chunk;
+        remaining -= chunk;
+        phase = 0;
+    }
+}
+
+}  // namespace
+
+uint32_t TonePeriod(int32_t frequency) {
+    const auto hertz = static_cast<uint32_t>(frequency);
+    return hertz == 0 ? 0 : static_cast<uint32_t>(kSamplesPerSecond) / hertz;
+}
+
+// Each step rounded to a double before the next, the angle taken from the index alone (never
+// accumulated), and the product rounded down: the lower half-wave lies one step further from
+// the centre than the upper one wherever the product is not whole.
+uint8_t ToneSample(uint32_t period, int32_t volume, uint32_t index) {
+    const double step = kTwoPi / static_cast<double>(period);
+    const double angle = static_cast<double>(index % period) * step;
+    const double y = std::floor(static_cast<double>(volume) * std::sin(angle));
+    // |y| <= 2^31: 64 bits hold it whole, and only the low eight bits of 128 + y are kept.
+    return static_cast<uint8_t>(static_cast<uint64_t>(128 + static_cast<int64_t>(y)) & 0xFFu);
+}
+
+Tone ToneMake(int32_t frequency, int32_t volume) {
+    Tone tone;
+    tone.period = TonePeriod(frequency);
+    if (tone.period == 0) return tone;
+    const std::size_t periods = std::max<std::size_t>(1, kTileBytes / tone.period);
+    tone.tile.resize(periods * tone.period);
+    for (uint32_t j = 0; j < tone.period; ++j) tone.tile[j] = ToneSample(tone.period, volume, j);
+    for (std::size_t k = 1; k < periods; ++k) {
+        std::memcpy(tone.tile.data() + k * tone.period, tone.tile.data(), tone.period);
+    }
+    return tone;
+}
+
+void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength) {
+    WriteElement(area, position, tone, int64_t{dotLength} * 8);
+}
+
+void WriteDash(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength) {
+    WriteElement(area, position, tone, int64_t{dotLength} * 24);
+}

@@ -1,0 +1,29 @@
+// The tone writer: one Morse element as a burst of sine tone, written into the sample area.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+inline constexpr int kSamplesPerSecond = 8000;
+inline constexpr int kSamplesPerMillisecond = 8;
+inline constexpr uint8_t kSilence = 128;
+
+// The samples of one run's tone, computed once and copied into every element. `tile` holds
+// whole periods back to back (one period would do; a longer tile makes fewer copies); it is
+// empty for a frequency that has no period, whose elements stay silent.
+struct Tone {
+    uint32_t period = 0;
+    std::vector<uint8_t> tile;
+};
+
+// Samples per cycle for `frequency` read as unsigned; 0 when there is none (0 Hz, above 8000).
+uint32_t TonePeriod(int32_t frequency);
+// Sample `index` of an element (every element starts at phase 0).
+uint8_t ToneSample(uint32_t period, int32_t volume, uint32_t index);
+Tone ToneMake(int32_t frequency, int32_t volume);
+
+// Write one element at `position` of `area`: 8 x dot length samples for a dot, 24 x for a dash.
+// Only the part of the element that lies inside `area` is written.
+void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);
+void WriteDash(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);

@@ -1,0 +1,49 @@
+#include "platform/form_standin.h"
+
+#include <algorithm>
+#include <climits>
+
+StandInForm::StandInForm()
+    : fields_{{kMessageFieldId, ""}, {kDotFieldId, "100"}, {kFrequencyFieldId, "1000"}, {kVolumeFieldId, "50"}} {}
+
+void StandInForm::SetField(int controlId, std::string bytes) { fields_[controlId] = std::move(bytes); }
+
+void StandInForm::AnswerSaveDialog(SaveTarget target, std::string path) {
+    saveTarget_ = target;
+    savePath_ = std::move(path);
+}
+
+void StandInForm::OnMessage(std::function<void(const Message&)> listener) { listener_ = std::move(listener); }
+
+int32_t StandInForm::FieldLength(int controlId) {
+    const auto field = fields_.find(controlId);
+    if (field == fields_.end()) return 0;
+    return static_cast<int32_t>(std::min<std::size_t>(field->second.size(), INT32_MAX - 1));
+}
+
+// Like a window's text: as much as fits, then a zero byte.
+void StandInForm::FieldText(int controlId, std::span<char> buffer) {
+    if (buffer.empty()) return;
+    static const std::string kEmpty;
+    const auto field = fields_.find(controlId);
+    const std::string& text = field == fields_.end() ? kEmpty : field->second;
+    const std::size_t n = std::min(text.size(), buffer.size() - 1);
+    std::copy_n(text.begin(), n, buffer.begin());
+    buffer[n] = '\0';
+}
+
+// A path too long for the dialog's buffer could not have come from the dialog: it is refused
+// as a dialog that fails would be.
+SaveTarget StandInForm::AskSavePath(std::span<char, kSavePathSize> path) {
+    ++saveDialogsShown_;
+    if (saveTarget_ != SaveTarget::File) return saveTarget_;
+    if (savePath_.empty() || savePath_.size() >= path.size()) return SaveTarget::Cancelled;
+    std::copy(savePath_.begin(), savePath_.end(), path.begin());
+    path[savePath_.size()] = '\0';
+    return SaveTarget::File;
+}
+
+void StandInForm::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
+    messages_.push_back({text, caption, icon});
+    if (listener_) listener_(messages_.back());
+}

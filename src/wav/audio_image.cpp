@@ -1,0 +1,76 @@
+#include "wav/audio_image.h"
+
+#include <cstring>
+
+#include "platform/heap.h"
+
+namespace {
+
+constexpr uint32_t kSampleRate = 8000;
+constexpr uint16_t kBitsPerSample = 8;
+constexpr uint16_t kChannels = 1;
+constexpr uint16_t kFormatPcm = 1;
+
+void PutTag(uint8_t* at, const char (&tag)[5]) { std::memcpy(at, tag, 4); }
+
+void PutU16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void PutU32(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+    at[2] = static_cast<uint8_t>(value >> 16);
+    at[3] = static_cast<uint8_t>(value >> 24);
+}
+
+}  // namespace
+
+// The canonical 44-byte header of a PCM file with one "fmt " and one "data" chunk, every
+// number little-endian. The sample count is a multiple of 8, so the data chunk never needs
+// RIFF's pad byte.
+void WavHeaderWrite(std::span<uint8_t, kWavHeaderSize> header, uint32_t sampleCount) {
+    uint8_t* h = header.data();
+    PutTag(h + 0, "RIFF");
+    PutU32(h + 4, 36 + sampleCount);  // 36 = "WAVE" + fmt chunk (8 + 16) + data chunk header (8)
+    PutTag(h + 8, "WAVE");
+    PutTag(h + 12, "fmt ");
+    PutU32(h + 16, 16);  // size of the PCM format record that follows
+    PutU16(h + 20, kFormatPcm);
+    PutU16(h + 22, kChannels);
+    PutU32(h + 24, kSampleRate);
+    PutU32(h + 28, kSampleRate * kChannels * kBitsPerSample / 8);  // bytes per second
+    PutU16(h + 32, kChannels * kBitsPerSample / 8);                // block alignment
+    PutU16(h + 34, kBitsPerSample);
+    PutTag(h + 36, "data");
+    PutU32(h + 40, sampleCount);
+}
+
+AudioImage AudioImageNew(int32_t sampleCount) {
+    AudioImage image;
+    if (sampleCount < 0) return image;
+    const std::size_t size = kWavHeaderSize + static_cast<std::size_t>(sampleCount);
+    image.block = static_cast<uint8_t*>(HeapBlockNew(size));
+    if (image.block == nullptr) return image;
+    image.sampleCount = sampleCount;
+    WavHeaderWrite(std::span<uint8_t, kWavHeaderSize>(image.block, kWavHeaderSize),
+                   static_cast<uint32_t>(sampleCount));
+    std::memset(image.block + kWavHeaderSize, 128, static_cast<std::size_t>(sampleCount));
+    return image;
+}
+
+void AudioImageRelease(AudioImage& image) {
+    HeapBlockFree(image.block);
+    image = AudioImage{};
+}
+
+std::span<uint8_t> AudioImageSamples(const AudioImage& image) {
+    if (image.block == nullptr) return {};
+    return {image.block + kWavHeaderSize, static_cast<std::size_t>(image.sampleCount)};
+}
+
+std::span<const uint8_t> AudioImageBytes(const AudioImage& image) {
+    if (image.block == nullptr) return {};
+    return {image.block, kWavHeaderSize + static_cast<std::size_t>(image.sampleCount)};
+}

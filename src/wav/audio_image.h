@@ -1,0 +1,23 @@
+// The audio image: the whole WAV file in memory, a 44-byte header and then the samples
+// (unsigned 8-bit mono PCM at 8000 samples per second, 128 = silence).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+inline constexpr std::size_t kWavHeaderSize = 44;
+
+struct AudioImage {
+    uint8_t* block = nullptr;  // null when the image could not be allocated
+    int32_t sampleCount = 0;
+};
+
+// Allocates sample count + 44 bytes, writes the header and fills the samples with silence.
+// Gives an image without a block when `sampleCount` is negative or the heap refuses.
+AudioImage AudioImageNew(int32_t sampleCount);
+void AudioImageRelease(AudioImage& image);
+std::span<uint8_t> AudioImageSamples(const AudioImage& image);
+std::span<const uint8_t> AudioImageBytes(const AudioImage& image);
+
+void WavHeaderWrite(std::span<uint8_t, kWavHeaderSize> header, uint32_t sampleCount);
