@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 void* HeapBlockNew(std::size_t bytes);
 void* HeapBlockResize(void* block, std::size_t bytes);
 void HeapBlockFree(void* block);
 
-// Makes every allocation after the next `allowed` ones fail; a negative count lifts it.
-void HeapFailAfterForTest(long allowed);
+// Makes every request for more than `bytes` fail, as an exhausted heap would; SIZE_MAX lifts it.
+void HeapLimitForTest(std::size_t bytes);

@@ -154,7 +154,7 @@ TEST(TextNewDeathTest, AFailedAllocationStopsWithAMessageInsteadOfWritingThrough
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
-            HeapFailAfterForTest(0);
+            HeapLimitForTest(14);
             TextNew(10);
         },
         "\\(15 bytes\\)");
@@ -162,21 +162,15 @@ TEST(TextNewDeathTest, AFailedAllocationStopsWithAMessageInsteadOfWritingThrough
 
 TEST(Registry, ReportsWhenItCannotGrowAndStaysIntact) {
     const int32_t before = RegistryCount();
-    char marker = 0;
-    std::vector<Text> appended;
-    HeapFailAfterForTest(0);
-    bool refused = false;
-    for (int i = 0; i < 4096 && !refused; ++i) {
-        if (RegistryAppend(&marker + i)) {
-            appended.push_back(&marker + i);
-        } else {
-            refused = true;
-        }
-    }
-    HeapFailAfterForTest(-1);
-    EXPECT_TRUE(refused);
-    EXPECT_EQ(RegistryCount(), before + static_cast<int32_t>(appended.size()));
-    for (Text entry : appended) EXPECT_TRUE(RegistryRemove(entry));
+    char marker[4096] = {};
+    int32_t appended = 0;
+    HeapLimitForTest((static_cast<std::size_t>(before) + 100) * sizeof(Text));
+    while (appended < 4096 && RegistryAppend(marker + appended)) ++appended;
+    HeapLimitForTest(SIZE_MAX);
+    EXPECT_LE(appended, 100) << "growth past the limit was refused";
+    EXPECT_EQ(RegistryCount(), before + appended);
+    for (int32_t i = 0; i < appended; ++i) EXPECT_EQ(RegistryEntry(before + i), marker + i);
+    for (int32_t i = 0; i < appended; ++i) EXPECT_TRUE(RegistryRemove(marker + i));
     EXPECT_EQ(RegistryCount(), before);
 }
 

@@ -1,0 +1,106 @@
+#include "morse/parameters.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "platform/form_standin.h"
+
+namespace {
+
+struct FieldCase {
+    std::string text;
+    int32_t number;
+};
+
+TEST(ReadFieldNumber, FieldTextsAsTheFormDeliversThem) {
+    const FieldCase cases[] = {
+        {"100", 100},
+        {"1000", 1000},
+        {"50", 50},
+        {"", 0},
+        {"0100", 100},
+        {"1.9", 1},
+        {"2.99", 2},
+        {".5", 0},
+        {"12abc", 12},
+        {"1e3", 1},
+        {" 5", 0},
+        {"\t5", 0},
+        {"-5", 0},
+        {"+5", 0},
+        {"&H10", 0},
+        {"2147483647", 2147483647},
+        {"2147483648", -2147483647 - 1},
+        {"4294967295", -1},
+        {"4294967296", 0},
+        {"4294967301", 5},
+        {"9223372036854775807", 0},  // rounds to 2^63 as a double
+        {"9223372036854775808", 0},
+        {"99999999999999999999999", 0},
+        {std::string(400, '9'), 0},  // infinity
+        {"\x82\x50", 0},             // a full-width digit is not a digit
+    };
+    StandInForm form;
+    for (const FieldCase& c : cases) {
+        form.SetField(kDotFieldId, c.text);
+        TextVar fieldText;
+        EXPECT_EQ(ReadFieldNumber(form, kDotFieldId, fieldText), c.number) << '"' << c.text << '"';
+    }
+}
+
+TEST(ReadField, GivesTheBytesAndOneZeroByte) {
+    StandInForm form;
+    form.SetField(kMessageFieldId, "SOS");
+    TextVar message;
+    ReadField(form, kMessageFieldId, message);
+    EXPECT_EQ(std::string(message.Get(), 4), std::string("SOS\0", 4));
+    EXPECT_EQ(TextLength(message.Get()), 4);
+    form.SetField(kMessageFieldId, "");
+    ReadField(form, kMessageFieldId, message);
+    EXPECT_EQ(TextLength(message.Get()), 1);
+    EXPECT_EQ(message.Get()[0], '\0');
+}
+
+TEST(FieldNumberFromDouble, TruncatesThroughSixtyFourBits) {
+    const std::pair<double, int32_t> cases[] = {
+        {1.9, 1},
+        {-1.9, -1},
+        {4294967301.0, 5},
+        {9223372036854774784.0, -1024},  // 2^63 - 1024 fits; its low 32 bits are 0xFFFFFC00
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+        {std::numeric_limits<double>::infinity(), 0},
+        {-std::numeric_limits<double>::infinity(), 0},
+        {9223372036854775808.0, 0},
+        {-9223372036854775808.0, 0},
+    };
+    for (const auto& [value, number] : cases) {
+        EXPECT_EQ(FieldNumberFromDouble(value), number) << value;
+    }
+}
+
+TEST(SampleCount, WrapsIn32BitsAsTheImageSizeAlwaysDid) {
+    EXPECT_EQ(SampleCount(27, 100), 21600);
+    EXPECT_EQ(SampleCount(1, 268435456), -2147483647 - 1);
+    EXPECT_EQ(SampleCount(1, 536870912), 0);
+    EXPECT_EQ(SampleCount(-3, 100), -2400);
+    EXPECT_EQ(SampleCount(-3, 0), 0);
+}
+
+TEST(ExactSampleCount, RefusesWhatWrappedOrWentNegative) {
+    EXPECT_EQ(ExactSampleCount(27, 100), 21600);
+    EXPECT_EQ(ExactSampleCount(1, 268435455), 2147483640);
+    EXPECT_EQ(ExactSampleCount(1, 268435456), std::nullopt);
+    EXPECT_EQ(ExactSampleCount(1, 536870912), std::nullopt) << "wraps to 0 in 32 bits, but is not 0";
+    EXPECT_EQ(ExactSampleCount(-3, 100), std::nullopt);
+    EXPECT_EQ(ExactSampleCount(5, -100), std::nullopt);
+    EXPECT_EQ(ExactSampleCount(-3, 0), 0);
+    EXPECT_EQ(ExactSampleCount(int64_t{1} << 40, 0), 0);
+    EXPECT_EQ(ExactSampleCount(int64_t{1} << 40, 1), std::nullopt);
+    EXPECT_EQ(ExactSampleCount(268435455, 1), 2147483640);
+    EXPECT_EQ(ExactSampleCount(268435456, 1), std::nullopt);
+}
+
+}  // namespace

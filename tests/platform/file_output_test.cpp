@@ -1,0 +1,162 @@
+#include "platform/file_output.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const std::vector<uint8_t> kNewBytes(5000, 0x5A);
+const std::string kOldBytes = "the old file, which must survive a failed save";
+
+std::span<const uint8_t> NewBytes() { return kNewBytes; }
+
+std::string Read(const std::filesystem::path& path) {
+    const auto bytes = ReadFileBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST(FileWriteWhole, WritesANewFileAndReplacesAnOldOne) {
+    TempFolder folder;
+    EXPECT_EQ(FileWriteWhole((folder / "a.wav").string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(ReadFileBytes(folder / "a.wav"), kNewBytes);
+    WriteFileBytes(folder / "b.wav", std::string(20000, 'o'));
+    EXPECT_EQ(FileWriteWhole((folder / "b.wav").string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(ReadFileBytes(folder / "b.wav"), kNewBytes);
+    EXPECT_EQ(FolderEntries(folder.path()).size(), 2u);
+}
+
+TEST(FileWriteWhole, AFolderOrNoNameIsNotAFile) {
+    TempFolder folder;
+    EXPECT_EQ(FileWriteWhole(folder.path().string().c_str(), NewBytes()), FileOutcome::OpenFailed);
+    EXPECT_EQ(FileWriteWhole("", NewBytes()), FileOutcome::OpenFailed);
+    EXPECT_EQ(FileWriteWhole((folder / "no" / "such" / "x.wav").string().c_str(), NewBytes()), FileOutcome::OpenFailed);
+    EXPECT_TRUE(FolderEntries(folder.path()).empty());
+}
+
+#ifdef _WIN32
+
+TEST(FileWriteWhole, AFileHeldOpenElsewhereIsLeftAlone) {
+    TempFolder folder;
+    const auto target = folder / "held.wav";
+    WriteFileBytes(target, kOldBytes);
+    HANDLE holder = CreateFileA(target.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()), FileOutcome::OpenFailed);
+    CloseHandle(holder);
+    EXPECT_EQ(Read(target), kOldBytes);
+    EXPECT_EQ(FolderEntries(folder.path()).size(), 1u) << "no temporary file is left";
+}
+
+TEST(FileWriteWhole, DevicesAreWrittenWhereTheyAre) {
+    EXPECT_EQ(FileWriteWhole("NUL", NewBytes()), FileOutcome::Written);
+    // Wine shows the host's devices on drive Z:; a full disk fails the write itself.
+    HANDLE full = CreateFileA("Z:\\dev\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (full == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no Z:\\dev\\full outside Wine";
+    CloseHandle(full);
+    EXPECT_EQ(FileWriteWhole("Z:\\dev\\full", NewBytes()), FileOutcome::WriteFailed);
+}
+
+#else
+
+bool IsRoot() { return ::geteuid() == 0; }
+
+// Read-only for everyone, root included: the immutable attribute. Returns false where the file
+// system has no such attribute.
+bool MakeImmutable(const std::filesystem::path& path, bool on) {
+    const std::string command = std::string("chattr ") + (on ? "+i" : "-i") + " '" + path.string() + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+TEST(FileWriteWhole, AReadOnlyFileIsLeftUnchanged) {
+    TempFolder folder;
+    const auto target = folder / "locked.wav";
+    WriteFileBytes(target, kOldBytes);
+    if (IsRoot()) {
+        if (!MakeImmutable(target, true)) GTEST_SKIP() << "this file system has no immutable attribute";
+    } else {
+        std::filesystem::permissions(target, std::filesystem::perms::owner_read);
+    }
+    const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes());
+    if (IsRoot()) MakeImmutable(target, false);
+    EXPECT_EQ(outcome, FileOutcome::OpenFailed);
+    EXPECT_EQ(Read(target), kOldBytes);
+    EXPECT_EQ(FolderEntries(folder.path()).size(), 1u);
+}
+
+TEST(FileWriteWhole, AFolderThatTakesNoNewFiles) {
+    if (!IsRoot()) GTEST_SKIP() << "making a folder immutable needs root";
+    TempFolder folder;
+    WriteFileBytes(folder / "existing.wav", kOldBytes);
+    if (!MakeImmutable(folder.path(), true)) GTEST_SKIP() << "this file system has no immutable attribute";
+    const FileOutcome fresh = FileWriteWhole((folder / "new.wav").string().c_str(), NewBytes());
+    const FileOutcome existing = FileWriteWhole((folder / "existing.wav").string().c_str(), NewBytes());
+    MakeImmutable(folder.path(), false);
+    EXPECT_EQ(fresh, FileOutcome::OpenFailed);
+    EXPECT_EQ(existing, FileOutcome::Written) << "a writable file in such a folder is still written";
+    EXPECT_EQ(ReadFileBytes(folder / "existing.wav"), kNewBytes);
+    EXPECT_EQ(FolderEntries(folder.path()).size(), 1u);
+}
+
+// A write that fails part-way, as on a full disk: the file-size limit makes the kernel refuse
+// every byte past it.
+TEST(FileWriteWhole, AFailedWriteLeavesTheOldFileByteForByte) {
+    TempFolder folder;
+    const auto target = folder / "keep.wav";
+    WriteFileBytes(target, kOldBytes);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    auto* previous = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_EQ(outcome, FileOutcome::WriteFailed);
+    EXPECT_EQ(Read(target), kOldBytes);
+    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"keep.wav"}) << "the temporary file is removed";
+}
+
+TEST(FileWriteWhole, DevicesAreWrittenWhereTheyAre) {
+    EXPECT_EQ(FileWriteWhole("/dev/null", NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole("/dev/full", NewBytes()), FileOutcome::WriteFailed);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST(FileWriteWhole, ALinkKeepsPointingAtTheFileItNames) {
+    TempFolder folder;
+    WriteFileBytes(folder / "real.wav", kOldBytes);
+    std::filesystem::create_symlink(folder / "real.wav", folder / "link.wav");
+    EXPECT_EQ(FileWriteWhole((folder / "link.wav").string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.wav"));
+    EXPECT_EQ(ReadFileBytes(folder / "real.wav"), kNewBytes);
+}
+
+TEST(FileWriteWhole, AReplacedFileKeepsItsPermissions) {
+    TempFolder folder;
+    const auto target = folder / "shared.wav";
+    WriteFileBytes(target, kOldBytes);
+    ::chmod(target.c_str(), 0640);
+    EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()), FileOutcome::Written);
+    struct stat info {};
+    ::stat(target.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+#endif
+
+}  // namespace
