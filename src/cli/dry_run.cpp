@@ -1,0 +1,67 @@
+#include "cli/dry_run.h"
+
+#include <cstdio>
+
+#include "morse/code_table.h"
+#include "morse/tone.h"
+#include "platform/code_page.h"
+#include "wav/audio_image.h"
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Elements(const char* message) {
+    std::string elements;
+    for (unsigned char byte : TextUnsignedBytes(message)) {
+        if (const CodeEntry* entry = CodeLookup(byte)) {
+            if (!elements.empty()) elements += ' ';
+            elements += entry->sequence;
+        }
+    }
+    return elements;
+}
+
+// What the listener hears: the tone writer's period decides the pitch, and some periods are silent.
+std::string ToneLine(int32_t frequency, int32_t volume) {
+    const uint32_t period = TonePeriod(frequency);
+    const std::string asked = std::to_string(static_cast<uint32_t>(frequency)) + " Hz";
+    if (period == 0) return asked + ": no tone (0 and above 8000 Hz are silent)";
+    const bool flat = volume == 0 || (volume > 0 && period <= 2);
+    const std::string sounded = Format("%.1f Hz", 8000.0 / period);
+    if (flat) return asked + ": no tone (every sample is silence at this frequency and volume)";
+    return asked + " sounds as " + sounded + " (a period of " + std::to_string(period) + " samples), volume " +
+           std::to_string(volume);
+}
+
+}  // namespace
+
+std::string DryRunReport(const CreateInputs& inputs, std::optional<CreateOutcome> refusal) {
+    const std::string cleaned = Utf8FromCp932(std::string_view(inputs.message.Get(), TextBytes(inputs.message.Get()).size()));
+    std::string report;
+    report += "message:  " + cleaned + "\n";
+    report += "elements: " + Elements(inputs.message.Get()) + "\n";
+    report += "units:    " + std::to_string(inputs.unitCount < 0 ? 0 : inputs.unitCount) + "\n";
+    if (refusal == CreateOutcome::NothingToSound) {
+        report += "samples:  none (nothing to sound)\n";
+    } else if (refusal) {
+        report += "samples:  none (" + std::to_string(inputs.unitCount) + " units with a dot of " +
+                  std::to_string(inputs.dotLength) + " ms do not fit a WAV file)\n";
+    } else {
+        report += "samples:  " + std::to_string(inputs.sampleCount) + " (a file of " +
+                  std::to_string(int64_t{inputs.sampleCount} + static_cast<int64_t>(kWavHeaderSize)) + " bytes)\n";
+        report += "duration: " + Format("%.3f s", inputs.sampleCount / double{kSamplesPerSecond}) + "\n";
+    }
+    if (inputs.dotLength > 0) {
+        report += "speed:    " + Format("%.4g WPM", 1200.0 / inputs.dotLength) + " (a dot of " +
+                  std::to_string(inputs.dotLength) + " ms)\n";
+    } else {
+        report += "speed:    none (a dot of " + std::to_string(inputs.dotLength) + " ms)\n";
+    }
+    report += "tone:     " + ToneLine(inputs.toneFrequency, inputs.volume) + "\n";
+    return report;
+}

@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/code_page.h"
+
+namespace {
+
+constexpr UINT kProgramCodePage = 932;
+
+std::wstring Wide(std::string_view text, UINT codePage, DWORD flags) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+// Wide text in `codePage`; none when a character has no exact form there (no best-fit guesses).
+std::optional<std::string> Narrow(const std::wstring& wide, UINT codePage) {
+    if (wide.empty()) return std::string();
+    const bool exactOnly = codePage != CP_UTF8;
+    BOOL usedDefault = FALSE;
+    const DWORD flags = exactOnly ? WC_NO_BEST_FIT_CHARS : 0;
+    const int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, exactOnly ? &usedDefault : nullptr);
+    if (n <= 0 || usedDefault) return std::nullopt;
+    std::string narrow(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), narrow.data(), n, nullptr,
+                        nullptr);
+    return narrow;
+}
+
+}  // namespace
+
+std::optional<std::string> Cp932FromUtf8Character(std::string_view utf8Character) {
+    if (utf8Character.size() == 1 && static_cast<unsigned char>(utf8Character[0]) < 0x80) {
+        return std::string(utf8Character);
+    }
+    const std::wstring wide = Wide(utf8Character, CP_UTF8, MB_ERR_INVALID_CHARS);
+    if (wide.empty()) return std::nullopt;
+    return Narrow(wide, kProgramCodePage);
+}
+
+std::string Utf8FromCp932(std::string_view cp932) {
+    return Narrow(Wide(cp932, kProgramCodePage, 0), CP_UTF8).value_or(std::string());
+}
+
+// The ANSI file calls take the system's code page, which need not be 932.
+std::optional<std::string> PlatformPathFromUtf8(const std::string& utf8) {
+    const std::wstring wide = Wide(utf8, CP_UTF8, MB_ERR_INVALID_CHARS);
+    if (wide.empty() && !utf8.empty()) return std::nullopt;
+    return Narrow(wide, CP_ACP);
+}

@@ -1,0 +1,104 @@
+"""An independent model of the files Velmora writes, built from the published codes and the
+timing rules, to check the programs' output byte for byte against cases nobody wrote down."""
+
+import math
+import struct
+
+INTERNATIONAL = {
+    "A": ".-", "B": "-...", "C": "-.-.", "D": "-..", "E": ".", "F": "..-.", "G": "--.", "H": "....",
+    "I": "..", "J": ".---", "K": "-.-", "L": ".-..", "M": "--", "N": "-.", "O": "---", "P": ".--.",
+    "Q": "--.-", "R": ".-.", "S": "...", "T": "-", "U": "..-", "V": "...-", "W": ".--", "X": "-..-",
+    "Y": "-.--", "Z": "--..", "0": "-----", "1": ".----", "2": "..---", "3": "...--", "4": "....-",
+    "5": ".....", "6": "-....", "7": "--...", "8": "---..", "9": "----.",
+}
+
+WABUN = {
+    "ｲ": ".-", "ﾛ": ".-.-", "ﾊ": "-...", "ﾆ": "-.-.", "ﾎ": "-..", "ﾍ": ".", "ﾄ": "..-..", "ﾁ": "..-.",
+    "ﾘ": "--.", "ﾇ": "....", "ﾙ": "-.--.", "ｦ": ".---", "ﾜ": "-.-", "ｶ": ".-..", "ﾖ": "--", "ﾀ": "-.",
+    "ﾚ": "---", "ｿ": "---.", "ﾂ": ".--.", "ﾈ": "--.-", "ﾅ": ".-.", "ﾗ": "...", "ﾑ": "-", "ｳ": "..-",
+    "ﾉ": "..--", "ｵ": ".-...", "ｸ": "...-", "ﾔ": ".--", "ﾏ": "-..-", "ｹ": "-.--", "ﾌ": "--..",
+    "ｺ": "----", "ｴ": "-.---", "ﾃ": ".-.--", "ｱ": "--.--", "ｻ": "-.-.-", "ｷ": "-.-..", "ﾕ": "-..--",
+    "ﾒ": "-...-", "ﾐ": "..-.-", "ｼ": "--.-.", "ﾋ": "--..-", "ﾓ": "-..-.", "ｾ": ".---.", "ｽ": "---.-",
+    "ﾝ": ".-.-.", "ﾞ": "..", "ﾟ": "..--.", "ｰ": ".--.-", "(": "-.--.-", ")": ".-..-.",
+}
+
+
+def code_table():
+    """Byte of code page 932 -> element sequence, for the 113 characters that can be sounded."""
+    table = {}
+    for character, sequence in INTERNATIONAL.items():
+        table[ord(character)] = sequence
+        table[ord(character.lower())] = sequence
+    for character, sequence in WABUN.items():
+        (byte,) = character.encode("cp932")
+        table[byte] = sequence
+    return table
+
+
+CODES = code_table()
+
+
+def units_of(sequence):
+    return sum(1 if e == "." else 3 for e in sequence) + len(sequence) - 1 + 3
+
+
+def clean(message):
+    return bytes(b for b in message if b in CODES)
+
+
+def field_number(text):
+    """The number a field's text gives: its leading decimal digits and fraction, truncated through
+    a 64-bit integer to the low 32 bits. Summed digit by digit in doubles, as the program does."""
+    digits = b""
+    for b in text:
+        if not 0x30 <= b <= 0x39:
+            break
+        digits += bytes([b])
+    value = 0.0
+    place = 1.0
+    for d in reversed(digits):
+        value += (d - 0x30) * place
+        place *= 10.0
+    rest = text[len(digits):]
+    if rest[:1] == b".":
+        divisor = 10.0
+        for b in rest[1:]:
+            if not 0x30 <= b <= 0x39:
+                break
+            value += (b - 0x30) / divisor
+            divisor *= 10.0
+    if math.isnan(value) or math.isinf(value) or abs(value) >= 2.0**63:
+        return 0
+    low = int(value) & 0xFFFFFFFF
+    return low - 2**32 if low >= 2**31 else low
+
+
+def tone_sample(period, volume, j):
+    step = 6.283185307179586 / period
+    return (128 + math.floor(volume * math.sin((j % period) * step))) % 256
+
+
+def wav(message, dot=b"100", freq=b"1000", volume=b"50"):
+    """The file for this message and these field texts (all bytes), or None when the run is refused."""
+    cleaned = clean(message)
+    d, f, v = field_number(dot), field_number(freq), field_number(volume)
+    units = sum(units_of(CODES[b]) for b in cleaned) - 3
+    if d != 0 and (units < 0 or not 0 <= units * d * 8 < 2**31):
+        return None
+    count = max(units, 0) * d * 8 if d != 0 else 0
+    header = b"RIFF" + struct.pack("<I", count + 36) + b"WAVEfmt " + struct.pack("<IHHIIHH", 16, 1, 1, 8000, 8000, 1, 8)
+    header += b"data" + struct.pack("<I", count)
+    samples = bytearray([128]) * count
+    period = 8000 // (f & 0xFFFFFFFF) if f & 0xFFFFFFFF else 0
+    pattern = [tone_sample(period, v, j) for j in range(period)] if period else []
+    at = 0
+    for b in cleaned:
+        sequence = CODES[b]
+        for k, element in enumerate(sequence):
+            span = (8 if element == "." else 24) * d
+            if pattern:
+                for j in range(span):
+                    samples[at + j] = pattern[j % period]
+            gap = 24 * d if k == len(sequence) - 1 else 8 * d
+            at += span + gap
+    return header + bytes(samples)
