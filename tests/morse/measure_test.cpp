@@ -125,6 +125,14 @@ TEST(MeasureAndClean, LeavesOnlyTheMessageRegistered) {
     EXPECT_EQ(RegistryCount(), before);
 }
 
+TEST(MeasureAndClean, TheCleanedMessageEndsInItsZeroByte) {
+    for (const std::string& message : {std::string("a."), std::string("ab!?"), std::string("e\0\xFF", 3)}) {
+        TextVar text(MakeText(message));
+        MeasureAndClean(text);
+        EXPECT_EQ(text.Get()[TextLength(text.Get())], '\0') << message;
+    }
+}
+
 TEST(MeasureAndClean, KeepsAMessageThatIsCleanAlready) {
     TextVar message(MakeText("SOS"));
     const Text original = message.Get();
