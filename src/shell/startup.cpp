@@ -1,0 +1,106 @@
+// The process from its first instruction to its last: the text runtime, the shared font and
+// brush, the two window classes, the main window, the message loop and shutdown.
+#include <windows.h>
+
+#include "runtime/fatal.h"
+#include "runtime/string_registry.h"
+#include "shell/gdi_objects.h"
+#include "shell/main_window.h"
+#include "shell/resource_ids.h"
+
+namespace {
+
+constexpr char kDialogClassName[] = "NORMALDLG";
+constexpr char kMainClassName[] = "NORMAL0";
+constexpr char kMainCaption[] = "Velmora";
+constexpr DWORD kMainStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x10CA0000: fixed size
+constexpr int kMainWidth = 480;   // outer size at creation; WM_CREATE fits it to the client area
+constexpr int kMainHeight = 112;
+constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+
+constexpr char kNoMainWindowText[] =  // "メインウィンドウを作成できませんでした。"
+    "\x83\x81\x83" "C\x83\x93\x83" "E\x83" "B\x83\x93\x83h\x83" "E\x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC"
+    "\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81" "B";
+
+WNDCLASSEXA g_dialogClass;
+WNDCLASSEXA g_mainClass;
+
+// A failure the runtime cannot go on from is shown to the person at the desktop, who has no
+// console to read standard error from.
+void ShowFatalMessage(const char* message) {
+    MessageBoxA(MainWindowHandle(), message, kMainCaption, MB_OK | MB_ICONHAND | MB_TASKMODAL);
+}
+
+// Registered for the system's sake; the program creates no window of it.
+void RegisterDialogClass(HINSTANCE instance) {
+    g_dialogClass = WNDCLASSEXA{};
+    g_dialogClass.cbSize = sizeof(WNDCLASSEXA);
+    g_dialogClass.style = kClassStyle;
+    g_dialogClass.lpfnWndProc = DefWindowProcA;
+    g_dialogClass.hInstance = instance;
+    g_dialogClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    g_dialogClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    g_dialogClass.hbrBackground = BackgroundBrush();
+    g_dialogClass.lpszClassName = kDialogClassName;
+    g_dialogClass.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
+    RegisterClassExA(&g_dialogClass);
+}
+
+void RegisterMainClass(HINSTANCE instance) {
+    g_mainClass = WNDCLASSEXA{};
+    g_mainClass.cbSize = sizeof(WNDCLASSEXA);
+    g_mainClass.style = kClassStyle;
+    g_mainClass.lpfnWndProc = MainWndProc;
+    g_mainClass.hInstance = instance;
+    g_mainClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
+    g_mainClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    g_mainClass.hbrBackground = BackgroundBrush();
+    g_mainClass.lpszClassName = kMainClassName;
+    g_mainClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
+    RegisterClassExA(&g_mainClass);
+}
+
+// Shown without ShowWindow: WS_VISIBLE shows it. Its WM_CREATE builds the form.
+HWND CreateMainWindow(HINSTANCE instance) {
+    return CreateWindowExA(0, kMainClassName, kMainCaption, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMainWidth,
+                           kMainHeight, nullptr, nullptr, instance, nullptr);
+}
+
+// No accelerators and no dialog processing: Tab and Enter stay in the field that has them.
+// An error of GetMessageA ends the loop like WM_QUIT.
+void RunMessageLoop() {
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Runtime first: nothing may create a text value before it. Then what every window needs.
+void StartUp(HINSTANCE instance) {
+    RuntimeInit();
+    RuntimeSetFatalReporter(ShowFatalMessage);
+    RuntimeReserve();
+    GdiObjectsCreate();
+    RegisterDialogClass(instance);
+    RegisterMainClass(instance);
+}
+
+// Without its window the process would sit in its loop for ever, unseen: say so and end.
+int ReportNoMainWindow() {
+    MessageBoxA(nullptr, kNoMainWindowText, kMainCaption, MB_OK | MB_ICONHAND);
+    GdiObjectsDelete();
+    RuntimeExit();
+    return 1;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    StartUp(instance);
+    if (CreateMainWindow(instance) == nullptr) return ReportNoMainWindow();
+    RunMessageLoop();
+    RuntimeExit();
+    return 0;
+}
