@@ -31,33 +31,33 @@ void ShowFatalMessage(const char* message) {
     MessageBoxA(MainWindowHandle(), message, kMainCaption, MB_OK | MB_ICONHAND | MB_TASKMODAL);
 }
 
+// Both classes share everything but their procedure and icons; the records are kept for the
+// life of the process.
+void RegisterWindowClass(WNDCLASSEXA& record, HINSTANCE instance, const char* name, WNDPROC procedure, HICON icon,
+                         HICON smallIcon) {
+    record = WNDCLASSEXA{};
+    record.cbSize = sizeof(WNDCLASSEXA);
+    record.style = kClassStyle;
+    record.lpfnWndProc = procedure;
+    record.hInstance = instance;
+    record.hIcon = icon;
+    record.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    record.hbrBackground = BackgroundBrush();
+    record.lpszClassName = name;
+    record.hIconSm = smallIcon;
+    RegisterClassExA(&record);
+}
+
 // Registered for the system's sake; the program creates no window of it.
 void RegisterDialogClass(HINSTANCE instance) {
-    g_dialogClass = WNDCLASSEXA{};
-    g_dialogClass.cbSize = sizeof(WNDCLASSEXA);
-    g_dialogClass.style = kClassStyle;
-    g_dialogClass.lpfnWndProc = DefWindowProcA;
-    g_dialogClass.hInstance = instance;
-    g_dialogClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    g_dialogClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    g_dialogClass.hbrBackground = BackgroundBrush();
-    g_dialogClass.lpszClassName = kDialogClassName;
-    g_dialogClass.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
-    RegisterClassExA(&g_dialogClass);
+    RegisterWindowClass(g_dialogClass, instance, kDialogClassName, DefWindowProcA, LoadIconA(nullptr, IDI_APPLICATION),
+                        LoadIconA(nullptr, IDI_WINLOGO));
 }
 
 void RegisterMainClass(HINSTANCE instance) {
-    g_mainClass = WNDCLASSEXA{};
-    g_mainClass.cbSize = sizeof(WNDCLASSEXA);
-    g_mainClass.style = kClassStyle;
-    g_mainClass.lpfnWndProc = MainWndProc;
-    g_mainClass.hInstance = instance;
-    g_mainClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
-    g_mainClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    g_mainClass.hbrBackground = BackgroundBrush();
-    g_mainClass.lpszClassName = kMainClassName;
-    g_mainClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA));
-    RegisterClassExA(&g_mainClass);
+    RegisterWindowClass(g_mainClass, instance, kMainClassName, MainWndProc,
+                        LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA)),
+                        LoadIconA(instance, MAKEINTRESOURCEA(IDI_VELMORA)));
 }
 
 // Shown without ShowWindow: WS_VISIBLE shows it. Its WM_CREATE builds the form.
