@@ -33,10 +33,18 @@ std::optional<std::string> ReadInput(const std::string& path) {
     if (path == "-") {
         bytes = ReadStandardInput();
     } else {
-        std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-        if (!in) return std::nullopt;
-        bytes.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) return std::nullopt;
+        // A folder opens like a file here and only fails when read, by throwing.
+        const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+        std::error_code error;
+        if (std::filesystem::is_directory(file, error)) return std::nullopt;
+        try {
+            std::ifstream in(file, std::ios::binary);
+            if (!in) return std::nullopt;
+            bytes.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            if (in.bad()) return std::nullopt;
+        } catch (const std::ios_base::failure&) {
+            return std::nullopt;
+        }
     }
     // A file usually ends its one line with a line break, which is not part of the message.
     if (bytes && !bytes->empty() && bytes->back() == '\n') {
@@ -76,7 +84,10 @@ int CliMain(const std::vector<std::string>& arguments) {
     std::string message = options.message.value_or("");
     if (options.input) {
         const auto read = ReadInput(*options.input);
-        if (!read) return UsageError("cannot read the message from '" + *options.input + "'");
+        if (!read) {
+            const std::string source = *options.input == "-" ? "standard input" : "'" + *options.input + "'";
+            return UsageError("cannot read the message from " + source);
+        }
         message = *read;
     }
 

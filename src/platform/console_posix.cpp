@@ -1,8 +1,7 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 
 #include "platform/console.h"
 
@@ -18,8 +17,17 @@ void ConsoleWrite(bool toStandardError, std::string_view utf8) {
 
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 
+// Read directly, so that an error (standard input a folder, say) is told apart from the end.
 std::optional<std::string> ReadStandardInput() {
-    std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (std::cin.bad()) return std::nullopt;
-    return bytes;
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got == 0) return bytes;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
 }

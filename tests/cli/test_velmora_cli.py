@@ -157,6 +157,7 @@ class ExitCodesAndMessages(CliTestCase):
             (["SOS"], "no output file"),
             (["-o"], "needs a value"),
             (["-o", self.path("a.wav"), "-i", self.path("missing.txt")], "cannot read"),
+            (["-o", self.path("a.wav"), "-i", self.folder], "cannot read"),
             (["-o", self.path("a.wav"), "-i", "-", "SOS"], "not both"),
             (["-o", self.path("a.wav"), "-e", "latin1", "SOS"], "unknown encoding"),
             (["-o", self.path("x" * 300 + ".wav"), "SOS"], "longer than"),
