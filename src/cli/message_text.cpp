@@ -39,8 +39,6 @@ std::string Hex(const char* format, unsigned value) {
     return text;
 }
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 // Appends the bytes of one character and notes it if any of them will not be sounded: cleaning
 // removes each byte without a code on its own, so a double-byte character may leave its second
 // byte behind, which then sounds as the character it happens to be.
@@ -86,7 +84,7 @@ MessageText FromCp932(std::string_view input) {
     std::size_t position = 0;
     for (std::size_t at = 0; at < input.size();) {
         ++position;
-        const bool pair = IsLeadByte(static_cast<unsigned char>(input[at])) && at + 1 < input.size();
+        const bool pair = IsCp932LeadByte(static_cast<unsigned char>(input[at])) && at + 1 < input.size();
         const std::string bytes(input.substr(at, pair ? 2 : 1));
         at += bytes.size();
         std::string code = Hex("0x%02X", static_cast<unsigned char>(bytes[0]));

@@ -13,7 +13,6 @@ constexpr char kNothingToSoundText[] =  // "モールス信号にできる文字
     "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";
 constexpr char kTooLongText[] =  // "音声が長すぎます。"
     "\x89\xB9\x90\xBA\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81" "B";
-constexpr char kSorryCaption[] = "\x8E" "c\x94O";  // "残念"
 
 CreateOutcome Refuse(Form& form, CreateOutcome why) {
     form.ShowMessage(why == CreateOutcome::NothingToSound ? kNothingToSoundText : kTooLongText, kSorryCaption,

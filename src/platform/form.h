@@ -21,6 +21,9 @@ enum ControlId : int {
 
 enum class MessageIcon { Information, Exclamation };
 
+// The caption of every message that tells of a run ending without a file: "残念".
+inline constexpr char kSorryCaption[] = "\x8E" "c\x94O";
+
 // Where the save dialog says the file goes.
 enum class SaveTarget { Cancelled, File, StandardOutput };
 

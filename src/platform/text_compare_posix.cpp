@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "platform/code_page.h"
 #include "platform/text_compare.h"
 
 // Without a locale-aware collation for code page 932 the bytes decide. For the one use the
@@ -20,8 +21,7 @@ int CompareStrings(const char* left, int32_t leftLength, const char* right, int3
 void UpperCaseInPlace(char* text) {
     for (auto* p = reinterpret_cast<unsigned char*>(text); *p != 0; ++p) {
         const unsigned char b = *p;
-        const bool leadByte = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        if (leadByte) {
+        if (IsCp932LeadByte(b)) {
             if (p[1] == 0) break;
             ++p;
         } else if (b >= 'a' && b <= 'z') {

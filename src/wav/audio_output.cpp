@@ -13,7 +13,6 @@ constexpr char kOpenFailedText[] =                   // "ファイルオープ�
     "\x83t\x83@\x83" "C\x83\x8B\x83I\x81[\x83v\x83\x93\x82\xC9\x8E\xB8\x94s!";
 constexpr char kWriteFailedText[] =  // "ファイルの書き込みに失敗!"
     "\x83t\x83@\x83" "C\x83\x8B\x82\xCC\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94s!";
-constexpr char kSorryCaption[] = "\x8E" "c\x94O";  // "残念"
 
 // Frees the image when the save ends, whichever way it ends.
 class ImageRelease {
