@@ -26,16 +26,18 @@ std::string Elements(const char* message) {
     return elements;
 }
 
-// What the listener hears: the tone writer's period decides the pitch, and some periods are silent.
+std::string Counted(int64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// What the listener hears, taken from the samples the tone writer makes.
 std::string ToneLine(int32_t frequency, int32_t volume) {
-    const uint32_t period = TonePeriod(frequency);
+    const ToneHeard heard = ToneAsHeard(frequency, volume);
     const std::string asked = std::to_string(static_cast<uint32_t>(frequency)) + " Hz";
-    if (period == 0) return asked + ": no tone (0 and above 8000 Hz are silent)";
-    const bool flat = volume == 0 || (volume > 0 && period <= 2);
-    const std::string sounded = Format("%.1f Hz", 8000.0 / period);
-    if (flat) return asked + ": no tone (every sample is silence at this frequency and volume)";
-    return asked + " sounds as " + sounded + " (a period of " + std::to_string(period) + " samples), volume " +
-           std::to_string(volume);
+    if (heard.period == 0) return asked + ": no tone (0 and above 8000 Hz are silent)";
+    if (!heard.audible) return asked + ": no tone (every sample is silence at this frequency and volume)";
+    return asked + " sounds as " + Format("%.1f Hz", heard.hertz) + " (a period of " +
+           Counted(heard.period, "sample") + "), volume " + std::to_string(volume);
 }
 
 }  // namespace
@@ -49,7 +51,7 @@ std::string DryRunReport(const CreateInputs& inputs, std::optional<CreateOutcome
     if (refusal == CreateOutcome::NothingToSound) {
         report += "samples:  none (nothing to sound)\n";
     } else if (refusal) {
-        report += "samples:  none (" + std::to_string(inputs.unitCount) + " units with a dot of " +
+        report += "samples:  none (" + Counted(inputs.unitCount, "unit") + " with a dot of " +
                   std::to_string(inputs.dotLength) + " ms do not fit a WAV file)\n";
     } else {
         report += "samples:  " + std::to_string(inputs.sampleCount) + " (a file of " +

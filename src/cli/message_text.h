@@ -1,5 +1,6 @@
 // The message as the window's field would hold it: bytes in code page 932. Characters that
-// the conversion or the code table leaves out are listed, so that the user can be told.
+// the conversion or the code table leaves out are gathered by kind, so that the user can be
+// told once per character however often it occurs.
 #pragma once
 
 #include <cstddef>
@@ -8,19 +9,30 @@
 
 #include "cli/options.h"
 
+// One distinct character that is not sounded as itself, with where it occurs.
 struct LeftOutCharacter {
-    std::size_t position;  // 1-based, in characters of the input
-    std::string shown;     // the character in UTF-8, for the user
-    std::string code;      // "U+30A2", or "0x83 0x41" for code page 932 input
-    enum class Why { NotUtf8, NotInCp932, NoMorseCode, OnlySecondByteSounds } why;
+    enum class Why { NotUtf8, NotInCp932, NoMorseCode, OnlySecondByteSounds };
+
+    std::string shown;     // the character in UTF-8, empty when it must not be echoed (a
+                           // control or format character, or a byte that is no character)
+    std::string code;      // "U+30A2", "0xE0" for a byte that is not UTF-8, "0x83 0x41" for code page 932
+    Why why = Why::NoMorseCode;
     std::string sounded;   // for OnlySecondByteSounds: what is sent instead, in UTF-8
+    std::size_t count = 0;
+    std::vector<std::size_t> firstPositions;  // 1-based, in characters of the input; a few at most
 };
 
 struct MessageText {
     std::string cp932;
-    std::vector<LeftOutCharacter> leftOut;
+    std::vector<LeftOutCharacter> leftOut;  // in the order of their first occurrence
 };
 
-MessageText MessageTextFrom(const std::string& input, MessageEncoding encoding);
-// One line per left-out character, at most `limit` of them, then a count of the rest.
+MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding);
+
+// One line per distinct character, at most `limit` of them, then a count of the rest. Characters
+// whose second byte sounds come first, as warnings: they change what is heard.
 std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::size_t limit);
+
+// A control or format character (C0 and C1 controls, bidirectional overrides, zero-width
+// characters, line and paragraph separators): echoing it raw could drive the user's terminal.
+bool IsControlOrFormat(char32_t c);

@@ -103,7 +103,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
                     }
                     break;
                 }
-                if (std::string("nqh").find(name) == std::string::npos) {
+                if (std::string("nqhV").find(name) == std::string::npos) {
                     fail(std::string("unknown option '-") + name + "'");
                     break;
                 }
@@ -130,7 +130,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     }
     if (o.help || o.version) return parsed;
     if (o.input && o.message) fail("give the message either as words or with --input, not both");
+    if (!o.input && !o.message) fail("no message: give it as words after the options, or with --input FILE ('-' for standard input)");
     if (!o.output && !o.dryRun) fail("no output file: give --output PATH ('-' for standard output) or --dry-run");
+    if (o.output && o.output->empty()) fail("the output path is empty");
+    if (o.input && o.input->empty()) fail("the input path is empty");
     return parsed;
 }
 
@@ -150,12 +153,15 @@ std::string UsageText() {
            "                        on Windows, MESSAGE words always come from the wide command line)\n"
            "  -n, --dry-run         write nothing; report the cleaned message, its elements, unit count,\n"
            "                        sample count, duration and speed\n"
-           "  -q, --quiet           no outcome line and no report of left-out characters\n"
+           "  -q, --quiet           no outcome line, no warnings and no report of left-out characters\n"
            "  -h, --help            this text\n"
-           "      --version         the program's version\n"
+           "  -V, --version         the program's version\n"
            "\n"
            "Field texts are read as the window reads them: the leading decimal digits, truncated\n"
            "(\"1.9\" is 1, \"\" and \"-5\" are 0).\n"
            "Exit status: 0 written (or would be, with --dry-run); 1 the file could not be created or\n"
-           "written; 2 usage error; 3 refused (nothing to sound, or the audio is too long).\n";
+           "written, or a report could not be written to standard output; 2 usage error, or the\n"
+           "message cannot be read; 3 refused (nothing to sound, or the audio is too long); 4 out of\n"
+           "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP) during a save, which leaves\n"
+           "no temporary file and the old file as it was.\n";
 }

@@ -3,6 +3,7 @@
 #include "morse/measure.h"
 #include "morse/parameters.h"
 #include "morse/render.h"
+#include "runtime/fatal.h"
 #include "wav/audio_image.h"
 #include "wav/audio_output.h"
 
@@ -14,9 +15,16 @@ constexpr char kNothingToSoundText[] =  // "モールス信号にできる文字
 constexpr char kTooLongText[] =  // "音声が長すぎます。"
     "\x89\xB9\x90\xBA\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81" "B";
 
+const char* RefusalText(CreateOutcome why) {
+    switch (why) {
+        case CreateOutcome::NothingToSound: return kNothingToSoundText;
+        case CreateOutcome::OutOfMemory: return kOutOfMemoryText;
+        default: return kTooLongText;
+    }
+}
+
 CreateOutcome Refuse(Form& form, CreateOutcome why) {
-    form.ShowMessage(why == CreateOutcome::NothingToSound ? kNothingToSoundText : kTooLongText, kSorryCaption,
-                     MessageIcon::Exclamation);
+    form.ShowMessage(RefusalText(why), kSorryCaption, MessageIcon::Exclamation, {});
     return why;
 }
 
@@ -60,7 +68,8 @@ CreateOutcome CreateCommand(Form& form) {
     if (const auto refused = CreateRefusal(form, inputs)) return *refused;
 
     AudioImage image = AudioImageNew(inputs.sampleCount);
-    if (image.block == nullptr) return Refuse(form, CreateOutcome::TooLong);
+    // The size fits a WAV file, so a missing block means the heap could not give it.
+    if (image.block == nullptr) return Refuse(form, CreateOutcome::OutOfMemory);
     Render(inputs.message.Get(), AudioImageSamples(image), inputs.dotLength, inputs.toneFrequency, inputs.volume);
     return FromSave(AudioImageSave(image, form));
 }

@@ -15,6 +15,7 @@ enum class CreateOutcome {
     WriteFailed,     // writing failed; the old file is unchanged
     NothingToSound,  // refused before any dialog: no character of the message has a code
     TooLong,         // refused before any dialog: the audio does not fit an image
+    OutOfMemory,     // the image fits a WAV file, but the heap cannot give its block
 };
 
 // What the command reads before it builds anything: the cleaned message and the parameters.

@@ -62,6 +62,18 @@ Tone ToneMake(int32_t frequency, int32_t volume) {
     return tone;
 }
 
+// Decided from the samples themselves, so that it cannot disagree with what is written.
+ToneHeard ToneAsHeard(int32_t frequency, int32_t volume) {
+    ToneHeard heard;
+    heard.period = TonePeriod(frequency);
+    if (heard.period == 0) return heard;
+    heard.hertz = double{kSamplesPerSecond} / heard.period;
+    for (uint32_t j = 0; j < heard.period && !heard.audible; ++j) {
+        heard.audible = ToneSample(heard.period, volume, j) != kSilence;
+    }
+    return heard;
+}
+
 void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength) {
     WriteElement(area, position, tone, int64_t{dotLength} * 8);
 }

@@ -23,6 +23,15 @@ uint32_t TonePeriod(int32_t frequency);
 uint8_t ToneSample(uint32_t period, int32_t volume, uint32_t index);
 Tone ToneMake(int32_t frequency, int32_t volume);
 
+// The tone as a listener hears it: its period, whether any sample differs from silence (periods
+// of 1 and 2 samples and a volume of 0 give none), and the pitch that the period makes.
+struct ToneHeard {
+    uint32_t period = 0;
+    bool audible = false;
+    double hertz = 0.0;
+};
+ToneHeard ToneAsHeard(int32_t frequency, int32_t volume);
+
 // Write one element at `position` of `area`: 8 x dot length samples for a dot, 24 x for a dash.
 // Only the part of the element that lies inside `area` is written.
 void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);

@@ -1,5 +1,5 @@
 // What the command-line program needs of its console: its arguments as UTF-8, text output,
-// and its standard input and output as byte streams.
+// its input as bytes, and a clean end when it is interrupted.
 #pragma once
 
 #include <optional>
@@ -10,8 +10,23 @@
 // The arguments after the program's name, in UTF-8. On Windows they are read from the wide
 // command line, whatever the console's code page.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
-// Writes UTF-8 text to standard output or standard error.
-void ConsoleWrite(bool toStandardError, std::string_view utf8);
+
+// Writes UTF-8 text to standard output or standard error. False when not all of it could be
+// written, with the system's error code in `systemError`.
+bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError = nullptr);
 bool StandardOutputIsTerminal();
-// All of standard input as bytes; none if it cannot be read.
-std::optional<std::string> ReadStandardInput();
+bool StandardInputIsTerminal();
+
+// The whole of a message source as bytes, or why it could not be read.
+struct InputRead {
+    std::optional<std::string> bytes;
+    int systemError = 0;    // the system's error code when there are no bytes
+    bool isFolder = false;  // the name is a folder, which a system may report as something else
+};
+InputRead ReadStandardInput();
+InputRead ReadInputFile(const std::string& utf8Path);
+
+// From here on, an interrupt (SIGINT, SIGTERM or SIGHUP; on Windows Ctrl+C, Ctrl+Break or
+// closing the console) removes the temporary file of a save in progress and ends the process
+// with 128 + the signal's number. A signal the program was started with ignored stays ignored.
+void ConsoleEndOnInterrupt();

@@ -1,33 +1,101 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "platform/console.h"
+#include "platform/file_output.h"
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes, int* systemError) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (systemError != nullptr) *systemError = written < 0 ? errno : EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Read directly, so that an error (standard input a folder, say) is told apart from the end.
+InputRead ReadAll(int fd) {
+    InputRead read;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            read.isFolder = true;
+            read.systemError = EISDIR;
+            return read;
+        }
+    }
+    std::string bytes;
+    if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            read.systemError = errno;
+            read.isFolder = errno == EISDIR;
+            return read;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    read.bytes = std::move(bytes);
+    return read;
+}
+
+extern "C" void EndOnInterrupt(int signal) {
+    FileWriteAbandon();
+    ::_exit(128 + signal);
+}
+
+}  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return {argv + (argc > 0 ? 1 : 0), argv + argc};
 }
 
-void ConsoleWrite(bool toStandardError, std::string_view utf8) {
-    std::FILE* stream = toStandardError ? stderr : stdout;
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
-    std::fflush(stream);
+bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError) {
+    return WriteAll(toStandardError ? STDERR_FILENO : STDOUT_FILENO, utf8, systemError);
 }
 
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
-// Read directly, so that an error (standard input a folder, say) is told apart from the end.
-std::optional<std::string> ReadStandardInput() {
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got == 0) return bytes;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+InputRead ReadStandardInput() { return ReadAll(STDIN_FILENO); }
+
+InputRead ReadInputFile(const std::string& utf8Path) {
+    const int fd = ::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        InputRead failed;
+        failed.systemError = errno;
+        return failed;
+    }
+    InputRead read = ReadAll(fd);
+    ::close(fd);
+    return read;
+}
+
+// SIGPIPE keeps its default: a reader that goes away ends the program by that signal, as it
+// ends every other program in a pipeline.
+void ConsoleEndOnInterrupt() {
+    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+    for (const int signal : kInterrupts) {
+        struct sigaction old {};
+        ::sigaction(signal, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;
+        struct sigaction handler {};
+        handler.sa_handler = EndOnInterrupt;
+        sigemptyset(&handler.sa_mask);
+        for (const int other : kInterrupts) sigaddset(&handler.sa_mask, other);  // one handler at a time
+        ::sigaction(signal, &handler, nullptr);
     }
 }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/console.h"
+#include "platform/file_output.h"
 
 namespace {
 
@@ -14,9 +15,54 @@ std::string Utf8FromWide(const wchar_t* wide) {
     return utf8;
 }
 
+std::wstring WideFromUtf8(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
     return GetConsoleMode(handle, &mode) != 0;
+}
+
+bool Failed(int* systemError, DWORD error) {
+    if (systemError != nullptr) *systemError = static_cast<int>(error);
+    return false;
+}
+
+InputRead ReadAll(HANDLE input) {
+    InputRead read;
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (GetFileType(input) == FILE_TYPE_DISK && GetFileSizeEx(input, &size) && size.QuadPart > 0) {
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
+            if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer closed its end
+            read.systemError = static_cast<int>(GetLastError());
+            return read;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    read.bytes = std::move(bytes);
+    return read;
+}
+
+// Runs on a thread of its own; the process ends here, whatever the main thread is doing.
+BOOL WINAPI EndOnConsoleEvent(DWORD event) {
+    int signal = 15;  // SIGTERM: the user logs off or the system shuts down
+    if (event == CTRL_C_EVENT) signal = 2;        // SIGINT
+    if (event == CTRL_BREAK_EVENT) signal = 21;   // SIGBREAK
+    if (event == CTRL_CLOSE_EVENT) signal = 1;    // as SIGHUP: the console went away
+    FileWriteAbandon();
+    ExitProcess(static_cast<UINT>(128 + signal));
 }
 
 }  // namespace
@@ -32,35 +78,60 @@ std::vector<std::string> CommandLineArguments(int, char**) {
 }
 
 // A console shows wide text whatever its code page; a file or pipe gets the UTF-8 bytes.
-void ConsoleWrite(bool toStandardError, std::string_view utf8) {
+bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError) {
     HANDLE handle = GetStdHandle(toStandardError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || utf8.empty()) return;
-    DWORD written = 0;
+    if (utf8.empty()) return true;
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return Failed(systemError, ERROR_INVALID_HANDLE);
     if (IsConsole(handle)) {
-        const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(n), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        const std::wstring wide = WideFromUtf8(utf8);
+        DWORD written = 0;
+        if (!WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
+            return Failed(systemError, GetLastError());
+        }
+        return true;
     }
+    while (!utf8.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr)) {
+            return Failed(systemError, GetLastError());
+        }
+        if (written == 0) return Failed(systemError, ERROR_WRITE_FAULT);
+        utf8.remove_prefix(written);
+    }
+    return true;
 }
 
 bool StandardOutputIsTerminal() { return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
+bool StandardInputIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
-std::optional<std::string> ReadStandardInput() {
+InputRead ReadStandardInput() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    if (input == nullptr || input == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
-            if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer closed its end
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        bytes.append(buffer, got);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE) {
+        InputRead none;
+        none.systemError = ERROR_INVALID_HANDLE;
+        return none;
     }
-    return bytes;
+    return ReadAll(input);
 }
+
+InputRead ReadInputFile(const std::string& utf8Path) {
+    const std::wstring path = WideFromUtf8(utf8Path);
+    InputRead read;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        read.isFolder = true;
+        read.systemError = ERROR_DIRECTORY;
+        return read;
+    }
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        read.systemError = static_cast<int>(GetLastError());
+        return read;
+    }
+    read = ReadAll(file);
+    CloseHandle(file);
+    return read;
+}
+
+void ConsoleEndOnInterrupt() { SetConsoleCtrlHandler(EndOnConsoleEvent, TRUE); }

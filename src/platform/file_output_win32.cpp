@@ -6,22 +6,46 @@
 
 namespace {
 
+// The temporary file of the save in progress, for FileWriteAbandon, which a console control
+// handler calls on a thread of its own. The lock spans the file's creation and its recording,
+// and its renaming and forgetting, so that the handler never finds one without the other.
+char g_pendingName[MAX_PATH];
+bool g_pending = false;
+SRWLOCK g_pendingLock = SRWLOCK_INIT;
+
+class PendingLock {
+  public:
+    PendingLock() { AcquireSRWLockExclusive(&g_pendingLock); }
+    ~PendingLock() { ReleaseSRWLockExclusive(&g_pendingLock); }
+    PendingLock(const PendingLock&) = delete;
+    PendingLock& operator=(const PendingLock&) = delete;
+};
+
+FileResult Failed(FileOutcome outcome, DWORD error) { return {outcome, static_cast<int>(error)}; }
+
 // Writes every byte through `file`: one WriteFile for the whole image as a rule, more only
 // if the system takes less than was given.
 bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
         bytes = bytes.subspan(written);
     }
     return true;
 }
 
-FileOutcome WriteAndClose(HANDLE file, std::span<const uint8_t> bytes) {
+FileResult WriteAndClose(HANDLE file, std::span<const uint8_t> bytes) {
     const bool written = WriteAll(file, bytes);
+    const DWORD error = GetLastError();
     const bool closed = CloseHandle(file) != 0;
-    return written && closed ? FileOutcome::Written : FileOutcome::WriteFailed;
+    if (!written) return Failed(FileOutcome::WriteFailed, error);
+    if (!closed) return Failed(FileOutcome::WriteFailed, GetLastError());
+    return {};
 }
 
 std::string FolderOf(const std::string& fullPath) {
@@ -30,62 +54,117 @@ std::string FolderOf(const std::string& fullPath) {
     return fullPath.substr(0, separator + 1);
 }
 
+void RemoveTemporary() {
+    PendingLock lock;
+    if (g_pending) DeleteFileA(g_pendingName);
+    g_pending = false;
+}
+
+// Makes and records the temporary file in `folder`; false with the system's error.
+bool CreateTemporary(const std::string& folder) {
+    PendingLock lock;
+    g_pending = GetTempFileNameA(folder.c_str(), "vel", 0, g_pendingName) != 0;
+    return g_pending;
+}
+
+bool ReplaceWithTemporary(const char* fullPath, bool exists) {
+    PendingLock lock;
+    const bool replaced = exists ? ReplaceFileA(fullPath, g_pendingName, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                                nullptr, nullptr) != 0
+                                 : MoveFileExA(g_pendingName, fullPath, MOVEFILE_WRITE_THROUGH) != 0;
+    if (replaced) g_pending = false;
+    return replaced;
+}
+
 }  // namespace
 
 // A file on disk is written to a temporary file in the same folder and moved over the target
 // in one step, so the old file stays as it was unless every byte of the new one was written.
+// ReplaceFileA keeps the old file's attributes and security; a new target is simply moved.
 // Devices and pipes (NUL, a console, a named pipe) are written where they are.
-FileOutcome FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
-    if (path == nullptr || *path == '\0') return FileOutcome::OpenFailed;
+FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
+    if (path == nullptr || *path == '\0') return Failed(FileOutcome::OpenFailed, ERROR_PATH_NOT_FOUND);
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return FileOutcome::OpenFailed;
+        return Failed(FileOutcome::OpenFailed, ERROR_ACCESS_DENIED);
     }
 
-    // Opening the existing target the way the program always has (for writing, shared with
-    // nobody) tells a read-only file or one held open elsewhere before anything is created.
+    // Opening the existing target for writing, shared with nobody, tells a read-only file or
+    // one held open elsewhere before anything is created.
     HANDLE existing = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool exists = existing != INVALID_HANDLE_VALUE;
     if (exists) {
         if (GetFileType(existing) != FILE_TYPE_DISK) return WriteAndClose(existing, bytes);
         CloseHandle(existing);
-    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return FileOutcome::OpenFailed;
+    } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
+        return Failed(FileOutcome::OpenFailed, error);
     }
 
     char fullPath[MAX_PATH] = {};
     const DWORD fullLength = GetFullPathNameA(path, MAX_PATH, fullPath, nullptr);
-    if (fullLength == 0 || fullLength >= MAX_PATH) return FileOutcome::OpenFailed;
-    char temp[MAX_PATH] = {};
-    if (GetTempFileNameA(FolderOf(fullPath).c_str(), "vel", 0, temp) == 0) {
+    if (fullLength == 0) return Failed(FileOutcome::OpenFailed, GetLastError());
+    if (fullLength >= MAX_PATH) return Failed(FileOutcome::OpenFailed, ERROR_FILENAME_EXCED_RANGE);
+
+    if (!CreateTemporary(FolderOf(fullPath))) {
+        const DWORD error = GetLastError();
         // A folder that takes no new entries may still hold a writable file of that name:
         // writing it directly is what the user asked for, even without the safety net.
-        if (!exists) return FileOutcome::OpenFailed;
+        if (!exists || error != ERROR_ACCESS_DENIED) return Failed(FileOutcome::OpenFailed, error);
         HANDLE direct = CreateFileA(fullPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (direct == INVALID_HANDLE_VALUE) return FileOutcome::OpenFailed;
+        if (direct == INVALID_HANDLE_VALUE) return Failed(FileOutcome::OpenFailed, GetLastError());
         return WriteAndClose(direct, bytes);
     }
 
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for deletion only, so that FileWriteAbandon can remove it while it is being written.
+    HANDLE file = CreateFileA(g_pendingName, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileA(temp);
-        return FileOutcome::OpenFailed;
+        const DWORD error = GetLastError();
+        RemoveTemporary();
+        return Failed(FileOutcome::OpenFailed, error);
     }
     const bool written = WriteAll(file, bytes) && FlushFileBuffers(file) != 0;
+    DWORD error = written ? ERROR_SUCCESS : GetLastError();
     const bool closed = CloseHandle(file) != 0;
+    if (written && !closed) error = GetLastError();
     if (!written || !closed) {
-        DeleteFileA(temp);
-        return FileOutcome::WriteFailed;
+        RemoveTemporary();
+        return Failed(FileOutcome::WriteFailed, error);
     }
-    if (!MoveFileExA(temp, fullPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp);
-        return FileOutcome::OpenFailed;
+    if (!ReplaceWithTemporary(fullPath, exists)) {
+        error = GetLastError();
+        RemoveTemporary();
+        return Failed(FileOutcome::OpenFailed, error);
     }
-    return FileOutcome::Written;
+    return {};
 }
 
-FileOutcome StandardOutputWriteWhole(std::span<const uint8_t> bytes) {
+FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) return FileOutcome::OpenFailed;
-    return WriteAll(out, bytes) ? FileOutcome::Written : FileOutcome::WriteFailed;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return Failed(FileOutcome::OpenFailed, ERROR_INVALID_HANDLE);
+    if (!WriteAll(out, bytes)) return Failed(FileOutcome::WriteFailed, GetLastError());
+    return {};
+}
+
+void FileWriteAbandon() { RemoveTemporary(); }
+
+// The system's own wording, in the user's language, without its closing line break.
+std::string SystemErrorText(int systemError) {
+    wchar_t* wide = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(systemError), 0, reinterpret_cast<wchar_t*>(&wide), 0,
+                                   nullptr);
+    std::string text;
+    if (n > 0 && wide != nullptr) {
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+        text.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+        WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(n), text.data(), bytes, nullptr, nullptr);
+    }
+    if (wide != nullptr) LocalFree(wide);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+        text.pop_back();
+    }
+    if (text.empty()) text = "system error " + std::to_string(systemError);
+    return text;
 }

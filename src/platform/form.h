@@ -5,6 +5,10 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/file_output.h"
 
 // Control ids of the form, in the order the controls are created.
 enum ControlId : int {
@@ -24,11 +28,22 @@ enum class MessageIcon { Information, Exclamation };
 // The caption of every message that tells of a run ending without a file: "残念".
 inline constexpr char kSorryCaption[] = "\x8E" "c\x94O";
 
-// Where the save dialog says the file goes.
-enum class SaveTarget { Cancelled, File, StandardOutput };
+// How the save ended: cancelled, or written, or the step that failed with the system's reason.
+enum class SaveOutcome { Cancelled, Written, OpenFailed, WriteFailed };
 
-// The save dialog's file-name buffer: the chosen path in code page 932, zero-terminated.
-inline constexpr std::size_t kSavePathSize = 260;
+struct SaveReport {
+    SaveOutcome outcome = SaveOutcome::Cancelled;
+    int systemError = 0;  // errno or GetLastError() of the failing step
+    std::string target;   // where the bytes were to go, as the user named it (UTF-8)
+};
+
+// The report of a save that reached the file calls.
+inline SaveReport SaveReportOf(const FileResult& written, std::string target) {
+    SaveReport report{SaveOutcome::Written, written.systemError, std::move(target)};
+    if (written.outcome == FileOutcome::OpenFailed) report.outcome = SaveOutcome::OpenFailed;
+    if (written.outcome == FileOutcome::WriteFailed) report.outcome = SaveOutcome::WriteFailed;
+    return report;
+}
 
 class Form {
   public:
@@ -37,8 +52,10 @@ class Form {
     virtual int32_t FieldLength(int controlId) = 0;
     // Copies the field's text into `buffer`, cut to fit and always zero-terminated.
     virtual void FieldText(int controlId, std::span<char> buffer) = 0;
-    // Shows the save dialog with an empty name; for SaveTarget::File the path is in `path`.
-    virtual SaveTarget AskSavePath(std::span<char, kSavePathSize> path) = 0;
-    // A modal message with an OK button.
-    virtual void ShowMessage(const char* text, const char* caption, MessageIcon icon) = 0;
+    // Asks where the finished file goes (the save dialog, opening with an empty name) and
+    // writes `file` there in one piece. The front end decides where bytes can go.
+    virtual SaveReport Save(std::span<const uint8_t> file) = 0;
+    // A modal message with an OK button. `cause` says why in the system's words (UTF-8, empty
+    // when there is nothing to add); a front end may leave it out.
+    virtual void ShowMessage(const char* text, const char* caption, MessageIcon icon, std::string_view cause) = 0;
 };

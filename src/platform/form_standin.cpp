@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <climits>
 
+
 StandInForm::StandInForm()
     : fields_{{kMessageFieldId, ""}, {kDotFieldId, "100"}, {kFrequencyFieldId, "1000"}, {kVolumeFieldId, "50"}} {}
 
 void StandInForm::SetField(int controlId, std::string bytes) { fields_[controlId] = std::move(bytes); }
 
-void StandInForm::AnswerSaveDialog(SaveTarget target, std::string path) {
+void StandInForm::AnswerSaveDialog(SaveTarget target, std::string path, std::string shownAs) {
     saveTarget_ = target;
     savePath_ = std::move(path);
+    saveShownAs_ = std::move(shownAs);
 }
 
 void StandInForm::OnMessage(std::function<void(const Message&)> listener) { listener_ = std::move(listener); }
@@ -32,18 +34,21 @@ void StandInForm::FieldText(int controlId, std::span<char> buffer) {
     buffer[n] = '\0';
 }
 
-// A path too long for the dialog's buffer could not have come from the dialog: it is refused
-// as a dialog that fails would be.
-SaveTarget StandInForm::AskSavePath(std::span<char, kSavePathSize> path) {
+SaveReport StandInForm::Save(std::span<const uint8_t> file) {
     ++saveDialogsShown_;
-    if (saveTarget_ != SaveTarget::File) return saveTarget_;
-    if (savePath_.empty() || savePath_.size() >= path.size()) return SaveTarget::Cancelled;
-    std::copy(savePath_.begin(), savePath_.end(), path.begin());
-    path[savePath_.size()] = '\0';
-    return SaveTarget::File;
+    switch (saveTarget_) {
+        case SaveTarget::Cancelled: break;
+        case SaveTarget::File:
+            return SaveReportOf(FileWriteWhole(savePath_.c_str(), file), saveShownAs_.empty() ? savePath_ : saveShownAs_);
+        case SaveTarget::StandardOutput: return SaveReportOf(StandardOutputWriteWhole(file), "standard output");
+        case SaveTarget::Memory:
+            saved_.assign(file.begin(), file.end());
+            return SaveReportOf({}, "memory");
+    }
+    return {};
 }
 
-void StandInForm::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
-    messages_.push_back({text, caption, icon});
+void StandInForm::ShowMessage(const char* text, const char* caption, MessageIcon icon, std::string_view cause) {
+    messages_.push_back({text, caption, icon, std::string(cause)});
     if (listener_) listener_(messages_.back());
 }

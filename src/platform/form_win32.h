@@ -12,8 +12,8 @@ class WindowForm final : public Form {
 
     int32_t FieldLength(int controlId) override;
     void FieldText(int controlId, std::span<char> buffer) override;
-    SaveTarget AskSavePath(std::span<char, kSavePathSize> path) override;
-    void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+    SaveReport Save(std::span<const uint8_t> file) override;
+    void ShowMessage(const char* text, const char* caption, MessageIcon icon, std::string_view cause) override;
 
   private:
     HWND mainWindow_;

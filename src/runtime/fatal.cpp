@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -27,7 +26,9 @@ void RuntimeFatal(const char* message) {
     std::abort();
 }
 
+// Formatted on the stack: the heap has just refused a block.
 void RuntimeOutOfMemory(std::size_t bytes) {
-    const std::string line = std::string(kOutOfMemoryText) + " (" + std::to_string(bytes) + " bytes)";
-    RuntimeFatal(line.c_str());
+    char line[96];
+    std::snprintf(line, sizeof line, "%s (%zu bytes)", kOutOfMemoryText, bytes);
+    RuntimeFatal(line);
 }

@@ -7,7 +7,9 @@
 [[noreturn]] void RuntimeFatal(const char* message);
 [[noreturn]] void RuntimeOutOfMemory(std::size_t bytes);
 
-// Where RuntimeFatal shows its message; the default writes it to standard error.
+// Where RuntimeFatal shows its message; the default writes it to standard error. A reporter
+// may also end the run its own way (the command-line program throws, and turns that into an
+// exit status); if it returns, the process aborts.
 using FatalReporter = void (*)(const char* message);
 void RuntimeSetFatalReporter(FatalReporter reporter);
 

@@ -18,7 +18,7 @@ int DigitValue(unsigned char b, int base) {
 
 // The &O and &H forms, read from an upper-cased copy so that &h1f counts as &H1F. Terms and
 // place values wrap in 64 bits, as the integer arithmetic they come from does.
-double ReadBasedInteger(const unsigned char* ampersand) {
+double ReadBasedInteger(const unsigned char* ampersand, const unsigned char*& end) {
     const std::size_t n = std::strlen(reinterpret_cast<const char*>(ampersand));
     Text scratch = TextNew(static_cast<int32_t>(n));
     std::memcpy(scratch, ampersand, n);
@@ -29,9 +29,11 @@ double ReadBasedInteger(const unsigned char* ampersand) {
     if (copy[1] == 'O') base = 8;
     if (copy[1] == 'H') base = 16;
     double result = 0.0;
+    end = ampersand;
     if (base != 0) {
         std::size_t run = 0;
         while (DigitValue(copy[2 + run], base) >= 0) ++run;
+        if (run > 0) end = ampersand + 2 + run;
         uint64_t place = 1;
         for (std::size_t k = run; k-- > 0;) {
             const uint64_t term = static_cast<uint64_t>(DigitValue(copy[2 + k], base)) * place;
@@ -45,7 +47,8 @@ double ReadBasedInteger(const unsigned char* ampersand) {
 
 // Digits are summed from the last to the first and the fraction from the first on, each step
 // rounded to a double, so that results match the program's own arithmetic to the last bit.
-double ReadDecimal(const unsigned char* p) {
+double ReadDecimal(const unsigned char* p, const unsigned char*& end) {
+    const unsigned char* const start = p;
     bool negative = false;
     if (*p == '-') {
         negative = true;
@@ -62,22 +65,29 @@ double ReadDecimal(const unsigned char* p) {
         place *= 10.0;
     }
     p += run;
+    bool fraction = false;
     if (*p == '.') {
-        ++p;
+        const unsigned char* digit = p + 1;
         double divisor = 10.0;
-        for (; DigitValue(*p, 10) >= 0; ++p) {
-            result += (*p - '0') / divisor;
+        for (; DigitValue(*digit, 10) >= 0; ++digit) {
+            result += (*digit - '0') / divisor;
             divisor *= 10.0;
         }
+        fraction = digit > p + 1;
+        if (fraction || run > 0) p = digit;
     }
+    end = run > 0 || fraction ? p : start;
     return negative ? result * -1.0 : result;
 }
 
 }  // namespace
 
-double TextToNumber(const char* text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
+double TextToNumber(const char* text, std::size_t* used) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(text);
+    const auto* p = begin;
     while (*p == ' ' || *p == '\t') ++p;
-    if (*p == '&') return ReadBasedInteger(p);
-    return ReadDecimal(p);
+    const unsigned char* end = begin;
+    const double value = *p == '&' ? ReadBasedInteger(p, end) : ReadDecimal(p, end);
+    if (used != nullptr) *used = end == p ? 0 : static_cast<std::size_t>(end - begin);
+    return value;
 }

@@ -41,7 +41,10 @@ Text TextNew(int32_t length) {
     if (block == nullptr) RuntimeOutOfMemory(bytes);
     StoreLength(block, length);
     Text value = reinterpret_cast<char*>(block + kPrefixBytes);
-    if (!RegistryAppend(value)) RuntimeOutOfMemory(sizeof(Text));
+    if (!RegistryAppend(value)) {
+        HeapBlockFree(block);
+        RuntimeOutOfMemory(sizeof(Text));
+    }
     return value;
 }
 

@@ -1,7 +1,10 @@
 #include "shell/main_window.h"
 
+#include <new>
+
 #include "morse/create_command.h"
 #include "platform/form_win32.h"
+#include "runtime/fatal.h"
 #include "shell/gdi_objects.h"
 #include "shell/input_form.h"
 
@@ -19,10 +22,16 @@ LRESULT OnCreate(HWND window) {
 // Only a click on the button runs the command; the fields' notifications and anything else
 // are answered here and not passed on. The command's dialog and message boxes are modal, so
 // no second click can start a run before this one has returned.
+// A run that runs out of memory ends with the same box as an image the heap cannot hold; the
+// window stays, and the next run starts afresh.
 LRESULT OnCommand(WPARAM wParam) {
     if (LOWORD(wParam) == kCreateButtonId && HIWORD(wParam) == BN_CLICKED) {
         WindowForm form(g_mainWindow);
-        CreateCommand(form);
+        try {
+            CreateCommand(form);
+        } catch (const std::bad_alloc&) {
+            form.ShowMessage(kOutOfMemoryText, kSorryCaption, MessageIcon::Exclamation, {});
+        }
     }
     return 0;
 }

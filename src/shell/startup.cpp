@@ -2,6 +2,8 @@
 // brush, the two window classes, the main window, the message loop and shutdown.
 #include <windows.h>
 
+#include <new>
+
 #include "runtime/fatal.h"
 #include "runtime/string_registry.h"
 #include "shell/gdi_objects.h"
@@ -30,6 +32,10 @@ WNDCLASSEXA g_mainClass;
 void ShowFatalMessage(const char* message) {
     MessageBoxA(MainWindowHandle(), message, kMainCaption, MB_OK | MB_ICONHAND | MB_TASKMODAL);
 }
+
+// Once the window runs, a text value the heap cannot give ends the run that asked for it, not
+// the program: the button's handler catches it and says so.
+[[noreturn]] void EndRunOutOfMemory(const char*) { throw std::bad_alloc(); }
 
 // Both classes share everything but their procedure and icons; the records are kept for the
 // life of the process.
@@ -100,6 +106,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     StartUp(instance);
     if (CreateMainWindow(instance) == nullptr) return ReportNoMainWindow();
+    RuntimeSetFatalReporter(EndRunOutOfMemory);
     RunMessageLoop();
     RuntimeExit();
     return 0;

@@ -1,6 +1,6 @@
 #include "wav/audio_output.h"
 
-#include <array>
+#include <string>
 
 #include "platform/file_output.h"
 
@@ -28,27 +28,22 @@ class ImageRelease {
 
 }  // namespace
 
-// A failed or short write is reported, never shown as success, and the old file is kept.
+// A failed or short write is reported, never shown as success, and the old file is kept. The
+// cause names the target and the system's reason, for a front end that can show it.
 SaveOutcome AudioImageSave(AudioImage& image, Form& form) {
     ImageRelease release(image);
-    std::array<char, kSavePathSize> path{};  // empty at every run: the dialog opens with no name
-    const SaveTarget target = form.AskSavePath(path);
-    if (target == SaveTarget::Cancelled) return SaveOutcome::Cancelled;
-    path.back() = '\0';
-
-    const auto bytes = AudioImageBytes(image);
-    const FileOutcome written =
-        target == SaveTarget::StandardOutput ? StandardOutputWriteWhole(bytes) : FileWriteWhole(path.data(), bytes);
-    switch (written) {
-        case FileOutcome::Written:
-            form.ShowMessage(kWrittenText, kDoneCaption, MessageIcon::Information);
-            return SaveOutcome::Written;
-        case FileOutcome::OpenFailed:
-            form.ShowMessage(kOpenFailedText, kSorryCaption, MessageIcon::Exclamation);
-            return SaveOutcome::OpenFailed;
-        case FileOutcome::WriteFailed:
+    const SaveReport saved = form.Save(AudioImageBytes(image));
+    const std::string cause =
+        saved.systemError != 0 ? saved.target + ": " + SystemErrorText(saved.systemError) : std::string();
+    switch (saved.outcome) {
+        case SaveOutcome::Cancelled: break;
+        case SaveOutcome::Written: form.ShowMessage(kWrittenText, kDoneCaption, MessageIcon::Information, {}); break;
+        case SaveOutcome::OpenFailed:
+            form.ShowMessage(kOpenFailedText, kSorryCaption, MessageIcon::Exclamation, cause);
+            break;
+        case SaveOutcome::WriteFailed:
+            form.ShowMessage(kWriteFailedText, kSorryCaption, MessageIcon::Exclamation, cause);
             break;
     }
-    form.ShowMessage(kWriteFailedText, kSorryCaption, MessageIcon::Exclamation);
-    return SaveOutcome::WriteFailed;
+    return saved.outcome;
 }

@@ -100,5 +100,24 @@ class Failures(GuiTestCase):
         new_files = [n for n in set(os.listdir("/dev")) - names_before if (pathlib.Path("/dev") / n).is_file()]
         self.assertEqual(new_files, [], "no file was created beside the device")
 
+    def test_a_name_longer_than_a_path_may_be_is_an_open_failure(self):
+        # A path is at most 259 characters (MAX_PATH with its zero). Longer ones, up to far past
+        # the 260 bytes of a small dialog buffer, must neither overflow the dialog nor fail
+        # without a word; the longest that fits is written.
+        self.app.replace_field(MESSAGE_FIELD, "E")
+        folder = windows_path(self.work) + "\\"
+        for length in (260, 264, 1000):
+            with self.subTest(length=length):
+                dialog = self.open_save_dialog()
+                self.enter_file_name(dialog, folder + "n" * (length - len(folder) - 4) + ".wav")
+                self.expect_message(SORRY, OPEN_FAILED, "warm")
+                self.assertEqual(contents(self.work), {})
+        longest = "n" * (259 - len(folder) - 4) + ".wav"
+        dialog = self.open_save_dialog()
+        self.enter_file_name(dialog, folder + longest)
+        self.expect_message("完了", "wavファイルを出力しました。", "blue")
+        self.assert_wav(self.work / longest, b"E")
+
+
 if __name__ == "__main__":
     main(__name__)

@@ -7,6 +7,7 @@
 
 #include "morse/tone.h"
 #include "platform/form_standin.h"
+#include "platform/heap.h"
 #include "runtime/string_registry.h"
 #include "support/temp_folder.h"
 
@@ -159,12 +160,29 @@ TEST(CreateCommand, CancellingWritesNothingShowsNothingAndTheNextRunWorks) {
     EXPECT_EQ(ReadFileBytes(folder / "next.wav").size(), 21644u);
 }
 
-TEST(CreateCommand, AFolderThatDoesNotExistIsAnOpenFailure) {
+TEST(CreateCommand, AFolderThatDoesNotExistIsAnOpenFailureThatSaysWhy) {
     TempFolder folder;
-    const RunResult run = CreateWith("E", folder / "missing" / "x.wav");
+    const auto target = folder / "missing" / "x.wav";
+    const RunResult run = CreateWith("E", target);
     EXPECT_EQ(run.outcome, CreateOutcome::OpenFailed);
     ExpectMessage(run, kOpenFailed, kSorry, MessageIcon::Exclamation);
+    EXPECT_EQ(run.messages[0].cause.rfind(target.string() + ": ", 0), 0u) << run.messages[0].cause;
+    EXPECT_GT(run.messages[0].cause.size(), target.string().size() + 2) << "the system's reason follows";
     EXPECT_TRUE(FolderEntries(folder.path()).empty());
+}
+
+TEST(CreateCommand, AnImageTheHeapCannotGiveIsOutOfMemoryNotTooLong) {
+    const std::string kOutOfMemory =
+        "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+    TempFolder folder;
+    HeapLimitForTest(100000);
+    const RunResult run = CreateWith("SOS", folder / "never.wav");  // 21644 bytes fit, 216044 do not
+    const RunResult longer = CreateWith("SOS", folder / "never.wav", "1000");
+    HeapLimitForTest(SIZE_MAX);
+    EXPECT_EQ(run.outcome, CreateOutcome::Written);
+    EXPECT_EQ(longer.outcome, CreateOutcome::OutOfMemory);
+    EXPECT_EQ(longer.dialogs, 0);
+    ExpectMessage(longer, kOutOfMemory, kSorry, MessageIcon::Exclamation);
 }
 
 TEST(CreateCommand, ReplacesALongerFileEntirely) {

@@ -30,19 +30,19 @@ std::string Read(const std::filesystem::path& path) {
 
 TEST(FileWriteWhole, WritesANewFileAndReplacesAnOldOne) {
     TempFolder folder;
-    EXPECT_EQ(FileWriteWhole((folder / "a.wav").string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole((folder / "a.wav").string().c_str(), NewBytes()).outcome, FileOutcome::Written);
     EXPECT_EQ(ReadFileBytes(folder / "a.wav"), kNewBytes);
     WriteFileBytes(folder / "b.wav", std::string(20000, 'o'));
-    EXPECT_EQ(FileWriteWhole((folder / "b.wav").string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole((folder / "b.wav").string().c_str(), NewBytes()).outcome, FileOutcome::Written);
     EXPECT_EQ(ReadFileBytes(folder / "b.wav"), kNewBytes);
     EXPECT_EQ(FolderEntries(folder.path()).size(), 2u);
 }
 
 TEST(FileWriteWhole, AFolderOrNoNameIsNotAFile) {
     TempFolder folder;
-    EXPECT_EQ(FileWriteWhole(folder.path().string().c_str(), NewBytes()), FileOutcome::OpenFailed);
-    EXPECT_EQ(FileWriteWhole("", NewBytes()), FileOutcome::OpenFailed);
-    EXPECT_EQ(FileWriteWhole((folder / "no" / "such" / "x.wav").string().c_str(), NewBytes()), FileOutcome::OpenFailed);
+    EXPECT_EQ(FileWriteWhole(folder.path().string().c_str(), NewBytes()).outcome, FileOutcome::OpenFailed);
+    EXPECT_EQ(FileWriteWhole("", NewBytes()).outcome, FileOutcome::OpenFailed);
+    EXPECT_EQ(FileWriteWhole((folder / "no" / "such" / "x.wav").string().c_str(), NewBytes()).outcome, FileOutcome::OpenFailed);
     EXPECT_TRUE(FolderEntries(folder.path()).empty());
 }
 
@@ -54,19 +54,19 @@ TEST(FileWriteWhole, AFileHeldOpenElsewhereIsLeftAlone) {
     WriteFileBytes(target, kOldBytes);
     HANDLE holder = CreateFileA(target.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()), FileOutcome::OpenFailed);
+    EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()).outcome, FileOutcome::OpenFailed);
     CloseHandle(holder);
     EXPECT_EQ(Read(target), kOldBytes);
     EXPECT_EQ(FolderEntries(folder.path()).size(), 1u) << "no temporary file is left";
 }
 
 TEST(FileWriteWhole, DevicesAreWrittenWhereTheyAre) {
-    EXPECT_EQ(FileWriteWhole("NUL", NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole("NUL", NewBytes()).outcome, FileOutcome::Written);
     // Wine shows the host's devices on drive Z:; a full disk fails the write itself.
     HANDLE full = CreateFileA("Z:\\dev\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (full == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no Z:\\dev\\full outside Wine";
     CloseHandle(full);
-    EXPECT_EQ(FileWriteWhole("Z:\\dev\\full", NewBytes()), FileOutcome::WriteFailed);
+    EXPECT_EQ(FileWriteWhole("Z:\\dev\\full", NewBytes()).outcome, FileOutcome::WriteFailed);
 }
 
 #else
@@ -89,7 +89,7 @@ TEST(FileWriteWhole, AReadOnlyFileIsLeftUnchanged) {
     } else {
         std::filesystem::permissions(target, std::filesystem::perms::owner_read);
     }
-    const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes());
+    const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes()).outcome;
     if (IsRoot()) MakeImmutable(target, false);
     EXPECT_EQ(outcome, FileOutcome::OpenFailed);
     EXPECT_EQ(Read(target), kOldBytes);
@@ -101,8 +101,8 @@ TEST(FileWriteWhole, AFolderThatTakesNoNewFiles) {
     TempFolder folder;
     WriteFileBytes(folder / "existing.wav", kOldBytes);
     if (!MakeImmutable(folder.path(), true)) GTEST_SKIP() << "this file system has no immutable attribute";
-    const FileOutcome fresh = FileWriteWhole((folder / "new.wav").string().c_str(), NewBytes());
-    const FileOutcome existing = FileWriteWhole((folder / "existing.wav").string().c_str(), NewBytes());
+    const FileOutcome fresh = FileWriteWhole((folder / "new.wav").string().c_str(), NewBytes()).outcome;
+    const FileOutcome existing = FileWriteWhole((folder / "existing.wav").string().c_str(), NewBytes()).outcome;
     MakeImmutable(folder.path(), false);
     EXPECT_EQ(fresh, FileOutcome::OpenFailed);
     EXPECT_EQ(existing, FileOutcome::Written) << "a writable file in such a folder is still written";
@@ -122,7 +122,7 @@ TEST(FileWriteWhole, AFailedWriteLeavesTheOldFileByteForByte) {
     small.rlim_cur = 1000;
     auto* previous = ::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes());
+    const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes()).outcome;
     ::setrlimit(RLIMIT_FSIZE, &old);
     ::signal(SIGXFSZ, previous);
     EXPECT_EQ(outcome, FileOutcome::WriteFailed);
@@ -131,8 +131,8 @@ TEST(FileWriteWhole, AFailedWriteLeavesTheOldFileByteForByte) {
 }
 
 TEST(FileWriteWhole, DevicesAreWrittenWhereTheyAre) {
-    EXPECT_EQ(FileWriteWhole("/dev/null", NewBytes()), FileOutcome::Written);
-    EXPECT_EQ(FileWriteWhole("/dev/full", NewBytes()), FileOutcome::WriteFailed);
+    EXPECT_EQ(FileWriteWhole("/dev/null", NewBytes()).outcome, FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole("/dev/full", NewBytes()).outcome, FileOutcome::WriteFailed);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
@@ -141,7 +141,7 @@ TEST(FileWriteWhole, ALinkKeepsPointingAtTheFileItNames) {
     TempFolder folder;
     WriteFileBytes(folder / "real.wav", kOldBytes);
     std::filesystem::create_symlink(folder / "real.wav", folder / "link.wav");
-    EXPECT_EQ(FileWriteWhole((folder / "link.wav").string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole((folder / "link.wav").string().c_str(), NewBytes()).outcome, FileOutcome::Written);
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.wav"));
     EXPECT_EQ(ReadFileBytes(folder / "real.wav"), kNewBytes);
 }
@@ -151,7 +151,7 @@ TEST(FileWriteWhole, AReplacedFileKeepsItsPermissions) {
     const auto target = folder / "shared.wav";
     WriteFileBytes(target, kOldBytes);
     ::chmod(target.c_str(), 0640);
-    EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()), FileOutcome::Written);
+    EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()).outcome, FileOutcome::Written);
     struct stat info {};
     ::stat(target.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0640u);

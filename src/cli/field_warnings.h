@@ -1,0 +1,11 @@
+// Field texts that will not sound as the user most likely meant: read as something else, or
+// making no tone or a different one. The window takes them silently; the command line says so.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+// At most one line per field, each ending in a line break.
+std::vector<std::string> FieldWarnings(const CliOptions& options);

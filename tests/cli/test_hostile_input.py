@@ -1,0 +1,297 @@
+"""velmora-cli on the input a new user, or a hostile file, gives it: huge messages without a code,
+long names, interruptions, full disks, links, terminal escapes and malformed UTF-8. Each case
+is one fault the program once had; the checks are what a user sees and what is left on disk.
+"""
+
+import os
+import pty
+import resource
+import select
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from test_velmora_cli import (CLI, RUNNER, UNDER_WINE, OPEN_FAILED, WRITE_FAILED, NOTHING_TO_SOUND,  # noqa: E402
+                              CliTestCase, run, text, wav_model)
+
+OUT_OF_MEMORY = "残念: メモリが足りません。"
+MiB = 1024 * 1024
+native_only = unittest.skipIf(UNDER_WINE, "a property of the POSIX build")
+
+
+def command(*args):
+    return ([RUNNER] if RUNNER else []) + [CLI, *args]
+
+
+def peak_memory(*args, stdin_path):
+    """Runs the program with standard input from a file; returns (exit status, peak resident bytes)."""
+    with open(stdin_path, "rb") as stdin:
+        process = subprocess.Popen(command(*args), stdin=stdin, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        process.stderr.read()
+        _, status, usage = os.wait4(process.pid, 0)
+        process.returncode = os.waitstatus_to_exitcode(status)
+    return process.returncode, usage.ru_maxrss * 1024
+
+
+class Memory(CliTestCase):
+    @native_only
+    def test_peak_memory_is_a_small_multiple_of_the_message(self):
+        size = 10 * MiB
+        for name, content, args in [("zeros", b"\0" * size, ["-o", self.path("z.wav")]),
+                                    ("kana", "あ".encode() * (size // 3), ["-o", self.path("k.wav")]),
+                                    ("letters", b"E" * size, ["-d", "0", "-o", self.path("e.wav")])]:
+            with self.subTest(message=name):
+                with open(self.path("m.txt"), "wb") as f:
+                    f.write(content)
+                status, peak = peak_memory("-i", "-", *args, stdin_path=self.path("m.txt"))
+                self.assertIn(status, (0, 3))
+                self.assertLess(peak, 5 * size + 32 * MiB, f"peak {peak / MiB:.1f} MiB")
+
+    @native_only
+    def test_running_out_of_memory_is_a_message_and_an_exit_status(self):
+        def limited(limit):
+            return lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+        cases = [
+            # The message itself cannot be held.
+            (["-i", "-", "-o", self.path("a.wav")], b"E" * (64 * MiB), 96 * MiB, "out of memory"),
+            # The image fits a WAV file, but not the memory left: not "too long".
+            (["-d", "800000", "-o", self.path("b.wav"), "0" * 10], b"", 256 * MiB, OUT_OF_MEMORY),
+        ]
+        for args, stdin, limit, said in cases:
+            with self.subTest(args=args[:3]):
+                result = subprocess.run(command(*args), input=stdin, capture_output=True, preexec_fn=limited(limit))
+                self.assertEqual(result.returncode, 4, text(result.stderr))
+                self.assertIn(said, text(result.stderr))
+                self.assertEqual(len(text(result.stderr).strip().splitlines()), 1)
+        self.assertEqual(os.listdir(self.folder), [])
+
+
+class LongNames(CliTestCase):
+    def test_names_up_to_the_systems_limit(self):
+        # The longest name that the whole path allows: 255 bytes on Linux, MAX_PATH under Wine.
+        longest = 255 if not UNDER_WINE else 259 - len("Z:" + self.folder + "/")
+        for length in range(longest - 7, longest + 1):
+            with self.subTest(length=length):
+                name = "n" * (length - 4) + ".wav"
+                result, data = self.create("-q", "E", name=name)
+                self.assertEqual(result.returncode, 0, text(result.stderr))
+                self.assertEqual(data, wav_model.wav(b"E"))
+        self.assertEqual(len(os.listdir(self.folder)), 8, "nothing but the files")
+
+    @native_only
+    def test_paths_up_to_path_max(self):
+        folder = self.folder
+        while len(folder) < 4096 - 2 * 256:
+            folder = os.path.join(folder, "d" * 200)
+        os.makedirs(folder)
+        target = os.path.join(folder, "n" * 251 + ".wav")
+        self.assertGreater(len(target), 3800)
+        result = run("-q", "-o", target, "E")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        self.assertEqual(open(target, "rb").read(), wav_model.wav(b"E"))
+
+
+class Signals(CliTestCase):
+    def interrupt_during_save(self, signal_number):
+        """Starts a save of about 170 MB over an old file, and sends the signal once the temporary
+        file exists."""
+        old = b"the old recording" * 100
+        target = self.path("old.wav")
+        with open(target, "wb") as f:
+            f.write(old)
+        process = subprocess.Popen(command("-q", "-d", "20000", "-o", target, "0" * 48), stderr=subprocess.PIPE,
+                                   preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+        deadline = time.monotonic() + 60
+        while len(os.listdir(self.folder)) < 2 and process.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.0005)
+        self.assertIsNone(process.poll(), "the save ended before the signal could be sent")
+        process.send_signal(signal_number)
+        process.communicate(timeout=60)
+        return process.returncode, old
+
+    def test_an_interrupted_save_leaves_the_old_file_and_no_temporary_file(self):
+        # Wine passes SIGINT on as Ctrl+C; it ends a program on SIGTERM and SIGHUP without telling it.
+        signals = (signal.SIGINT,) if UNDER_WINE else (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+        for signal_number in signals:
+            with self.subTest(signal=signal_number.name):
+                status, old = self.interrupt_during_save(signal_number)
+                self.assertEqual(status, 128 + signal_number)
+                self.assertEqual(os.listdir(self.folder), ["old.wav"])
+                self.assertEqual(open(self.path("old.wav"), "rb").read(), old)
+
+    def test_a_reader_that_goes_away_ends_the_program_by_sigpipe(self):
+        process = subprocess.Popen(command("-q", "-d", "200", "-o", "-", "0" * 50), stdout=subprocess.PIPE)
+        process.stdout.close()
+        # Windows has no such signal: the write fails, and that is a failed write.
+        self.assertEqual(process.wait(timeout=60), 1 if UNDER_WINE else -signal.SIGPIPE)
+
+
+class StandardOutput(CliTestCase):
+    def test_a_report_that_cannot_be_written_is_a_failure(self):
+        for args in (["-n", "SOS"], ["--help"], ["--version"], ["-V"], ["-o", "-", "SOS"]):
+            with self.subTest(args=args):
+                with open("/dev/full", "wb") as full:
+                    result = subprocess.run(command(*args), stdout=full, stderr=subprocess.PIPE)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn("standard output", text(result.stderr))
+
+
+class Causes(CliTestCase):
+    def test_a_failed_save_names_the_file_and_the_reason(self):
+        result = run("-o", "nodir/x.wav", "SOS", cwd=self.folder)
+        self.assertEqual(result.returncode, 1)
+        if UNDER_WINE:
+            self.assertIn(OPEN_FAILED + " (nodir/x.wav: ", text(result.stderr))
+        else:
+            self.assertIn(OPEN_FAILED + " (nodir/x.wav: No such file or directory)", text(result.stderr))
+        result = run("-o", "/dev/full", "SOS")
+        self.assertIn(WRITE_FAILED + " (/dev/full: ", text(result.stderr))
+
+    def test_an_unreadable_message_says_why(self):
+        cases = [(self.path("missing.txt"), "No such file" if not UNDER_WINE else ""), (self.folder, "it is a folder")]
+        for source, why in cases:
+            with self.subTest(source=source):
+                result = run("-o", self.path("a.wav"), "-i", source)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(f"cannot read the message from '{source}': {why}", text(result.stderr))
+
+
+class Usage(CliTestCase):
+    def test_a_message_left_out_is_not_an_empty_message(self):
+        cases = [(["-o", self.path("a.wav")], 2, "no message"), (["-n"], 2, "no message"),
+                 (["-o", self.path("a.wav"), ""], 3, NOTHING_TO_SOUND), (["-o", "", "SOS"], 2, "output path is empty")]
+        for args, status, said in cases:
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, status)
+                self.assertIn(said, text(result.stderr))
+        self.assertEqual(os.listdir(self.folder), [])
+
+
+class FieldWarnings(CliTestCase):
+    def test_field_texts_that_cannot_sound_as_typed_are_pointed_out(self):
+        cases = [
+            (["-d", "abc"], "--dot 'abc' is read as 0 ms"),
+            (["-d", "1k"], "--dot '1k' is read as 1 ms"),
+            (["-f", "0"], "--freq '0' gives no tone"),
+            (["-f", "9000"], "--freq '9000' gives no tone"),
+            (["-f", "5000"], "--freq '5000' is silent"),
+            (["-f", "3000"], "--freq '3000' is silent"),
+            (["-f", "2500"], "--freq '2500' sounds as 2666.7 Hz"),
+            (["-v", "0"], "--volume '0' is read as 0"),
+            (["-v", "200"], "--volume '200' is read as 200, beyond 127"),
+        ]
+        for args, said in cases:
+            with self.subTest(args=args):
+                result, data = self.create(*args, "ET")
+                self.assertEqual(result.returncode, 0)
+                warnings = [line for line in text(result.stderr).splitlines() if "warning" in line]
+                self.assertEqual(len(warnings), 1, warnings)
+                self.assertIn(said, warnings[0])
+                fields = dict(zip(("dot", "frequency", "volume"), (b"100", b"1000", b"50")))
+                fields[{"-d": "dot", "-f": "frequency", "-v": "volume"}[args[0]]] = args[1].encode()
+                self.assertEqual(data, wav_model.wav(b"ET", fields["dot"], fields["frequency"], fields["volume"]))
+        for args in (["-f", "440"], ["-d", "100"], ["-v", "127"], ["-q", "-f", "0"]):
+            with self.subTest(args=args):
+                self.assertNotIn("warning", text(self.create(*args, "ET")[0].stderr))
+
+    def test_the_dry_run_tells_the_tone_from_the_samples(self):
+        minus_fifty = "4294967246"  # read through 64 bits and cut to 32: a volume of -50
+        for freq, said, heard in [("5000", "no tone", False), ("3000", "sounds as 4000.0 Hz", True)]:
+            with self.subTest(freq=freq):
+                self.assertIn(said, text(run("-n", "-f", freq, "-v", minus_fifty, "E").stdout))
+                _, data = self.create("-q", "-f", freq, "-v", minus_fifty, "E")
+                self.assertEqual(data, wav_model.wav(b"E", freq=freq.encode(), volume=minus_fifty.encode()))
+                self.assertEqual(any(s != 128 for s in data[44:]), heard)
+        self.assertIn("(1 unit with a dot of 268435456 ms", text(run("-n", "-d", "268435456", "E").stdout))
+
+
+@native_only
+class Links(CliTestCase):
+    def test_a_file_with_other_links_or_attributes_is_rewritten_in_place(self):
+        old = b"x" * 100000
+        with open(self.path("a.wav"), "wb") as f:
+            f.write(old)
+        os.link(self.path("a.wav"), self.path("b.wav"))
+        with open(self.path("c.wav"), "wb") as f:
+            f.write(old)
+        try:
+            os.setxattr(self.path("c.wav"), "user.velmora", b"kept")
+        except OSError:
+            self.skipTest("this file system has no user attributes")
+        inodes = {name: os.stat(self.path(name)).st_ino for name in ("a.wav", "c.wav")}
+        for name in ("a.wav", "c.wav"):
+            self.assertEqual(run("-q", "-o", self.path(name), "SOS").returncode, 0)
+            self.assertEqual(os.stat(self.path(name)).st_ino, inodes[name])
+            self.assertEqual(open(self.path(name), "rb").read(), wav_model.wav(b"SOS"))
+        self.assertEqual(open(self.path("b.wav"), "rb").read(), wav_model.wav(b"SOS"), "the other link sees it")
+        self.assertEqual(os.getxattr(self.path("c.wav"), "user.velmora"), b"kept")
+        self.assertEqual(sorted(os.listdir(self.folder)), ["a.wav", "b.wav", "c.wav"])
+
+    def test_a_dangling_link_creates_the_file_it_names(self):
+        os.mkdir(self.path("real"))
+        os.symlink("real/new.wav", self.path("link.wav"))
+        self.assertEqual(run("-q", "-o", self.path("link.wav"), "E").returncode, 0)
+        self.assertTrue(os.path.islink(self.path("link.wav")))
+        self.assertEqual(open(self.path("real/new.wav"), "rb").read(), wav_model.wav(b"E"))
+
+
+class EchoedText(CliTestCase):
+    def test_control_and_format_characters_are_shown_by_their_code(self):
+        with open(self.path("m.txt"), "wb") as f:
+            f.write("E\x1b[31mE\u009bE\u202eE\u200bE\t".encode())
+        result, _ = self.create("-i", self.path("m.txt"))
+        err = text(result.stderr)
+        for code in ("U+001B", "U+009B", "U+202E", "U+200B", "U+0009"):
+            self.assertIn(f"velmora-cli: ({code}) ", err)
+        for raw in ("\x1b", "\u009b", "\u202e", "\u200b", "\t"):
+            self.assertNotIn(raw, err)
+
+    def test_the_report_has_one_line_per_character(self):
+        result, _ = self.create("E" + " " * 40 + ",")
+        lines = text(result.stderr).splitlines()
+        self.assertIn("velmora-cli: ' ' (U+0020) has no Morse code; left out 40 times, at characters 2, 3, 4, ...", lines)
+        self.assertIn("velmora-cli: ',' (U+002C) has no Morse code; left out once, at character 42", lines)
+        many = "E" + "!\"#$%&'*+,-./:;<=>?@[\\]^_`{|}~" * 2
+        lines = text(self.create(many)[0].stderr).splitlines()
+        self.assertEqual(sum("left out" in line for line in lines), 21)
+        self.assertIn("velmora-cli: and 10 more characters left out (20 times in all)", lines)
+
+    def test_a_character_whose_second_byte_sounds_is_a_warning(self):
+        result, data = self.create("アイウ")
+        self.assertIn("velmora-cli: warning: 'ア' (U+30A2) has no Morse code, but its second byte sounds as 'A', "
+                      "once, at character 1", text(result.stderr).splitlines())
+        self.assertEqual(data, wav_model.wav("アイウ".encode("cp932")), "sounds as ACE, as in the window")
+
+    @native_only
+    def test_reading_from_a_terminal_says_how_to_end(self):
+        master, slave = pty.openpty()
+        process = subprocess.Popen(command("-o", self.path("t.wav"), "-i", "-"), stdin=slave, stderr=subprocess.PIPE)
+        os.close(slave)
+        ready, _, _ = select.select([process.stderr], [], [], 30)
+        self.assertTrue(ready)
+        self.assertIn("end it with Ctrl+D", process.stderr.readline().decode())
+        os.write(master, b"SOS\n\x04")
+        process.communicate(timeout=30)
+        os.close(master)
+        self.assertEqual(process.returncode, 0)
+        self.assertEqual(open(self.path("t.wav"), "rb").read(), wav_model.wav(b"SOS"))
+
+
+class Utf8(CliTestCase):
+    def test_overlong_forms_and_surrogates_are_not_utf8(self):
+        for sequence in (b"\xe0\x80\x80", b"\xed\xa0\x80", b"\xf0\x80\x80\x80", b"\xf4\x90\x80\x80", b"\xc0\xaf"):
+            with self.subTest(sequence=sequence):
+                with open(self.path("m.txt"), "wb") as f:
+                    f.write(b"E" + sequence + b"T")
+                result, data = self.create("-i", self.path("m.txt"))
+                err = text(result.stderr)
+                self.assertIn(f"byte 0x{sequence[0]:02X} is not UTF-8; left out once, at character 2", err)
+                self.assertEqual(data, wav_model.wav(b"ET"))
+
+
+if __name__ == "__main__":
+    unittest.main()
