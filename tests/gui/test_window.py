@@ -67,7 +67,8 @@ class FreshWindow(GuiTestCase):
 
         for label in (1000, 1002, 1004, 1006):
             with self.subTest(label=label):
-                left, top, right, bottom = [a + b for a, b in zip(child(window, label)["rect"], (border, client_top) * 2)]
+                offset = (border, client_top) * 2
+                left, top, right, bottom = [a + b for a, b in zip(child(window, label)["rect"], offset)]
                 ink = sum(black(x, y) for y in range(top, bottom) for x in range(left, right))
                 self.assertGreater(ink, 50, "the label shows no text")
                 blocks = [(x, y) for y in range(top, bottom - 7) for x in range(left, right - 3)
