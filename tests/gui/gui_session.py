@@ -38,6 +38,7 @@ ID_OK, ID_CANCEL, ID_YES, ID_NO = 1, 2, 6, 7
 BOX_TEXT = 0xFFFF  # the static control holding a message box's text
 
 WS_VISIBLE = 0x10000000
+WINE_FONTS = r"Z:\usr\share\wine\fonts"  # where Debian's fonts-wine puts them
 WAIT = 30.0  # seconds; generous, since the unit tests may share the machine's processors
 
 
@@ -113,7 +114,8 @@ class Display:
 class Wine:
     """The tests' own prefix and wineserver, on the given display."""
 
-    READY_MARK = ".velmora-gui-prefix-ready"
+    # The mark names what a finished prefix holds, so that one without Wine's fonts is made anew.
+    READY_MARK = ".velmora-gui-prefix-with-wine-fonts"
 
     def __init__(self, prefix: pathlib.Path, display: Display):
         self.prefix = prefix
@@ -140,6 +142,10 @@ class Wine:
             # Wine draws the frame and caption itself: with no window manager on the display
             # nobody else would, and the caption belongs in the screenshots.
             self._run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated", "/d", "N", "/f")
+            # Wine's own fonts, where Debian's Wine 8 does not look for them: Marlett for the
+            # caption buttons. A font path loads only scalable faces, so the code page bitmap
+            # FixedSys, which has no double-byte glyphs, does not take over the form's font.
+            self._run("wine", "reg", "add", r"HKCU\Software\Wine\Fonts", "/v", "Path", "/d", WINE_FONTS, "/f")
             self._run("wineserver", "-w", timeout=300)
             (self.prefix / self.READY_MARK).touch()
         self.server = subprocess.Popen(["wineserver", "-f", "-p", "600"], env=self.env, stdin=subprocess.DEVNULL,

@@ -43,6 +43,38 @@ class FreshWindow(GuiTestCase):
         self.assertEqual((width, height), (right - left, bottom - top))
         self.desktop.screenshot(x_window, self.session.artifacts / "window.png")
 
+    def test_caption_buttons_and_labels_are_drawn_in_real_glyphs(self):
+        """Wine's own Marlett draws the close button's cross (without it Wine writes the letter
+        "r" there), and the labels' face has glyphs for double-byte characters (a code page
+        bitmap face draws each of them as a solid block)."""
+        window = self.app.window()
+        width, _, data = self.desktop.pixels(self.desktop.x_windows(MAIN_CAPTION)[0])
+
+        def black(x, y):
+            return max(data[3 * (y * width + x): 3 * (y * width + x) + 3]) < 40
+
+        # The X window is the whole window: the client area starts past the frame and caption,
+        # and the close button is the caption's last square.
+        border = window["origin"][0] - window["outer"][0]
+        client_top = window["origin"][1] - window["outer"][1]
+        caption = client_top - border
+        cross = {(x, y) for y in range(border, client_top) for x in range(width - border - caption, width - border)
+                 if black(x, y)}
+        self.assertTrue(cross, "the close button shows no glyph")
+        low, high = min(x for x, _ in cross), max(x for x, _ in cross)
+        mirrored = {(low + high - x, y) for x, y in cross}
+        self.assertGreater(len(cross & mirrored) / len(cross | mirrored), 0.8, "the close button shows no cross")
+
+        for label in (1000, 1002, 1004, 1006):
+            with self.subTest(label=label):
+                offset = (border, client_top) * 2
+                left, top, right, bottom = [a + b for a, b in zip(child(window, label)["rect"], offset)]
+                ink = sum(black(x, y) for y in range(top, bottom) for x in range(left, right))
+                self.assertGreater(ink, 50, "the label shows no text")
+                blocks = [(x, y) for y in range(top, bottom - 7) for x in range(left, right - 3)
+                          if all(black(x + i, y + j) for i in range(4) for j in range(8))]
+                self.assertFalse(blocks, f"solid blocks where characters belong, the first at {blocks[:1]}")
+
     def test_window_has_no_maximise_box_and_keeps_its_size(self):
         window = self.app.window()
         style = window["style"] & ~WS_CLIPSIBLINGS
