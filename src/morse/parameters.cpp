@@ -15,10 +15,12 @@ void ReadField(Form& form, int controlId, TextVar& receiver) {
 
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText) {
     ReadField(form, controlId, fieldText);
-    Text joined = TextConcat(TextFromLiteral("+"), TextCopy(fieldText.Get()));
-    const double value = TextToNumber(joined);
-    TextRelease(joined);
-    return FieldNumberFromDouble(value);
+    // Each piece is owned by a variable until the operation that consumes it takes it, so that
+    // a refused block on the way leaks none of them.
+    TextVar sign(TextFromLiteral("+"));
+    TextVar copy(TextCopy(fieldText.Get()));
+    const TextVar joined(TextConcat(sign.Take(), copy.Take()));
+    return FieldNumberFromDouble(TextToNumber(joined.Get()));
 }
 
 // Truncated toward zero through a 64-bit integer whose low 32 bits are the result; a value that

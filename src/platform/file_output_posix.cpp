@@ -11,6 +11,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/fault_injection.h"
 #include "platform/file_output.h"
 
 namespace {
@@ -42,6 +43,32 @@ class InterruptsHeldOff {
     sigset_t old_{};
 };
 
+// The system calls of a save that can fail, each first asking whether a test wants it to.
+bool Injected(FaultStep step) {
+    int error = 0;
+    if (!FaultFires(step, error)) return false;
+    errno = error;
+    return true;
+}
+
+ssize_t SystemWrite(int fd, std::span<const uint8_t> bytes, off_t offset) {
+    if (Injected(FaultStep::Write)) return -1;
+    int ignored = 0;
+    if (bytes.size() > 1 && FaultFires(FaultStep::ShortWrite, ignored)) bytes = bytes.first(bytes.size() / 2);
+    return offset < 0 ? ::write(fd, bytes.data(), bytes.size()) : ::pwrite(fd, bytes.data(), bytes.size(), offset);
+}
+
+int SystemFlush(int fd) { return Injected(FaultStep::Flush) ? -1 : ::fsync(fd); }
+
+int SystemClose(int fd) {
+    const int closed = ::close(fd);
+    return Injected(FaultStep::Close) ? -1 : closed;
+}
+
+int SystemReplace(int folder, const char* from, const char* to) {
+    return Injected(FaultStep::Replace) ? -1 : ::renameat(folder, from, folder, to);
+}
+
 // A descriptor closed at the end of its scope.
 class Descriptor {
   public:
@@ -57,7 +84,7 @@ class Descriptor {
     bool Close() {
         const int fd = fd_;
         fd_ = -1;
-        return ::close(fd) == 0;
+        return SystemClose(fd) == 0;
     }
 
   private:
@@ -66,12 +93,12 @@ class Descriptor {
 
 FileResult Failed(FileOutcome outcome, int error) { return {outcome, error}; }
 
+
 // Writes every byte to `fd` from `offset` on (or at the current position for a stream),
 // going on after short writes and interrupted calls. False with errno set on failure.
 bool WriteAll(int fd, std::span<const uint8_t> bytes, off_t offset = -1) {
     while (!bytes.empty()) {
-        const ssize_t written = offset < 0 ? ::write(fd, bytes.data(), bytes.size())
-                                           : ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        const ssize_t written = SystemWrite(fd, bytes, offset);
         if (written < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -180,7 +207,7 @@ FileResult RewriteInPlace(const Target& target, std::span<const uint8_t> bytes) 
             return Failed(FileOutcome::WriteFailed, reserved);
         }
     }
-    if (!WriteAll(fd.get(), bytes, 0) || ::ftruncate(fd.get(), size) != 0 || ::fsync(fd.get()) != 0) {
+    if (!WriteAll(fd.get(), bytes, 0) || ::ftruncate(fd.get(), size) != 0 || SystemFlush(fd.get()) != 0) {
         return Failed(FileOutcome::WriteFailed, errno);
     }
     if (!fd.Close()) return Failed(FileOutcome::WriteFailed, errno);
@@ -214,6 +241,7 @@ int CreateTemporary(int folder, const std::string& targetName) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name = TemporaryName(folder, targetName, attempt);
         InterruptsHeldOff held;
+        if (Injected(FaultStep::CreateTemporary)) return -1;
         const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd >= 0) {
             name.copy(g_pendingName, sizeof g_pendingName - 1);
@@ -255,14 +283,14 @@ FileResult ReplaceThroughTemporary(const Target& target, std::span<const uint8_t
     } else {
         ::fchmod(temp.get(), NewFileMode());
     }
-    if (!WriteAll(temp.get(), bytes) || ::fsync(temp.get()) != 0 || !temp.Close()) {
+    if (!WriteAll(temp.get(), bytes) || SystemFlush(temp.get()) != 0 || !temp.Close()) {
         const int error = errno;
         RemoveTemporary();
         return Failed(FileOutcome::WriteFailed, error);
     }
     {
         InterruptsHeldOff held;
-        if (::renameat(folder.get(), g_pendingName, folder.get(), name.c_str()) != 0) {
+        if (SystemReplace(folder.get(), g_pendingName, name.c_str()) != 0) {
             const int error = errno;
             ::unlinkat(folder.get(), g_pendingName, 0);
             g_pending = 0;

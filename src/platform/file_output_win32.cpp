@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/fault_injection.h"
 #include "platform/file_output.h"
 
 namespace {
@@ -23,13 +24,35 @@ class PendingLock {
 
 FileResult Failed(FileOutcome outcome, DWORD error) { return {outcome, static_cast<int>(error)}; }
 
+// The system calls of a save that can fail, each first asking whether a test wants it to.
+bool Injected(FaultStep step) {
+    int error = 0;
+    if (!FaultFires(step, error)) return false;
+    SetLastError(static_cast<DWORD>(error));
+    return true;
+}
+
+BOOL SystemWrite(HANDLE file, const uint8_t* bytes, DWORD size, DWORD* written) {
+    if (Injected(FaultStep::Write)) return FALSE;
+    int ignored = 0;
+    if (size > 1 && FaultFires(FaultStep::ShortWrite, ignored)) size /= 2;
+    return WriteFile(file, bytes, size, written, nullptr);
+}
+
+BOOL SystemFlush(HANDLE file) { return Injected(FaultStep::Flush) ? FALSE : FlushFileBuffers(file); }
+
+BOOL SystemClose(HANDLE file) {
+    const BOOL closed = CloseHandle(file);
+    return Injected(FaultStep::Close) ? FALSE : closed;
+}
+
 // Writes every byte through `file`: one WriteFile for the whole image as a rule, more only
 // if the system takes less than was given.
 bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+        if (!SystemWrite(file, bytes.data(), chunk, &written)) return false;
         if (written == 0) {
             SetLastError(ERROR_WRITE_FAULT);
             return false;
@@ -42,7 +65,7 @@ bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
 FileResult WriteAndClose(HANDLE file, std::span<const uint8_t> bytes) {
     const bool written = WriteAll(file, bytes);
     const DWORD error = GetLastError();
-    const bool closed = CloseHandle(file) != 0;
+    const bool closed = SystemClose(file) != 0;
     if (!written) return Failed(FileOutcome::WriteFailed, error);
     if (!closed) return Failed(FileOutcome::WriteFailed, GetLastError());
     return {};
@@ -63,12 +86,13 @@ void RemoveTemporary() {
 // Makes and records the temporary file in `folder`; false with the system's error.
 bool CreateTemporary(const std::string& folder) {
     PendingLock lock;
-    g_pending = GetTempFileNameA(folder.c_str(), "vel", 0, g_pendingName) != 0;
+    g_pending = !Injected(FaultStep::CreateTemporary) && GetTempFileNameA(folder.c_str(), "vel", 0, g_pendingName) != 0;
     return g_pending;
 }
 
 bool ReplaceWithTemporary(const char* fullPath, bool exists) {
     PendingLock lock;
+    if (Injected(FaultStep::Replace)) return false;
     const bool replaced = exists ? ReplaceFileA(fullPath, g_pendingName, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                                                 nullptr, nullptr) != 0
                                  : MoveFileExA(g_pendingName, fullPath, MOVEFILE_WRITE_THROUGH) != 0;
@@ -123,9 +147,9 @@ FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
         RemoveTemporary();
         return Failed(FileOutcome::OpenFailed, error);
     }
-    const bool written = WriteAll(file, bytes) && FlushFileBuffers(file) != 0;
+    const bool written = WriteAll(file, bytes) && SystemFlush(file) != 0;
     DWORD error = written ? ERROR_SUCCESS : GetLastError();
-    const bool closed = CloseHandle(file) != 0;
+    const bool closed = SystemClose(file) != 0;
     if (written && !closed) error = GetLastError();
     if (!written || !closed) {
         RemoveTemporary();

@@ -9,5 +9,8 @@ void* HeapBlockNew(std::size_t bytes);
 void* HeapBlockResize(void* block, std::size_t bytes);
 void HeapBlockFree(void* block);
 
+// Blocks given and not yet freed: a run that frees what it takes leaves this as it found it.
+std::size_t HeapLiveBlocks();
+
 // Makes every request for more than `bytes` fail, as an exhausted heap would; SIZE_MAX lifts it.
 void HeapLimitForTest(std::size_t bytes);

@@ -88,16 +88,17 @@ Text TextCopy(const char* value) {
     return copy;
 }
 
+// The arguments are released however the call ends, a refused block included.
 Text TextConcat(Text left, Text right) {
-    const int32_t a = TextLength(left);
-    const int32_t b = TextLength(right);
-    const int64_t total = static_cast<int64_t>(a) + b;
+    const TextVar a(left);
+    const TextVar b(right);
+    const int32_t leftLength = TextLength(left);
+    const int32_t rightLength = TextLength(right);
+    const int64_t total = static_cast<int64_t>(leftLength) + rightLength;
     if (total > INT32_MAX) RuntimeOutOfMemory(static_cast<std::size_t>(total));
     Text joined = TextNew(static_cast<int32_t>(total));
-    std::memcpy(joined, left, static_cast<std::size_t>(a));
-    std::memcpy(joined + a, right, static_cast<std::size_t>(b));
-    TextRelease(left);
-    TextRelease(right);
+    std::memcpy(joined, left, static_cast<std::size_t>(leftLength));
+    std::memcpy(joined + leftLength, right, static_cast<std::size_t>(rightLength));
     return joined;
 }
 
@@ -109,20 +110,17 @@ int TextCompare(const char* left, Text right) {
 }
 
 // The bytes from the 1-based `start`, `length` of them; a length of 0 means up to the end, and
-// a length past the end is cut there. A start outside the value gives the empty value.
+// a length past the end is cut there. A start outside the value gives the empty value. `value`
+// is released however the call ends.
 Text TextMid(Text value, int32_t start, int32_t length) {
-    Text part = nullptr;
+    const TextVar consumed(value);
     const int64_t offset = static_cast<int64_t>(start) - 1;
     const int32_t n = TextLength(value);
-    if (offset < 0 || offset >= n || length < 0) {
-        part = TextNew(0);
-    } else {
-        const int64_t rest = n - offset;
-        const int64_t take = (length == 0 || length > rest) ? rest : length;
-        part = TextNew(static_cast<int32_t>(take));
-        std::memcpy(part, value + offset, static_cast<std::size_t>(take));
-    }
-    TextRelease(value);
+    if (offset < 0 || offset >= n || length < 0) return TextNew(0);
+    const int64_t rest = n - offset;
+    const int64_t take = (length == 0 || length > rest) ? rest : length;
+    Text part = TextNew(static_cast<int32_t>(take));
+    std::memcpy(part, value + offset, static_cast<std::size_t>(take));
     return part;
 }
 
