@@ -4,7 +4,7 @@
 
 #include "morse/code_table.h"
 #include "morse/tone.h"
-#include "platform/code_page.h"
+#include "cli/code_page.h"
 #include "wav/audio_image.h"
 
 namespace {

@@ -1,4 +1,4 @@
 #include "cli/velmora_cli.h"
-#include "platform/console.h"
+#include "cli/console.h"
 
 int main(int argc, char** argv) { return CliMain(CommandLineArguments(argc, argv)); }

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "morse/code_table.h"
-#include "platform/code_page.h"
+#include "cli/code_page.h"
 
 namespace {
 

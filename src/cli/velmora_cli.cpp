@@ -8,11 +8,12 @@
 #include "cli/message_text.h"
 #include "cli/options.h"
 #include "morse/create_command.h"
-#include "platform/code_page.h"
-#include "platform/console.h"
+#include "cli/code_page.h"
+#include "cli/console.h"
 #include "platform/file_output.h"
-#include "platform/form_standin.h"
+#include "cli/stand_in_form.h"
 #include "runtime/fatal.h"
+#include "runtime/program_texts.h"
 #include "runtime/string_registry.h"
 
 namespace {
@@ -164,7 +165,9 @@ int CliMain(const std::vector<std::string>& arguments) {
         return Run(arguments);
     } catch (const std::bad_alloc&) {
         // Nothing here may need the heap.
-        ConsoleWrite(true, "velmora-cli: \u30E1\u30E2\u30EA\u304C\u8DB3\u308A\u307E\u305B\u3093\u3002 (out of memory)\n");
+        ConsoleWrite(true, "velmora-cli: ");
+        ConsoleWrite(true, kOutOfMemoryText.utf8);
+        ConsoleWrite(true, " (out of memory)\n");
         return kExitOutOfMemory;
     }
 }

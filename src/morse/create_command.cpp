@@ -3,28 +3,22 @@
 #include "morse/measure.h"
 #include "morse/parameters.h"
 #include "morse/render.h"
-#include "runtime/fatal.h"
+#include "runtime/program_texts.h"
 #include "wav/audio_image.h"
 #include "wav/audio_output.h"
 
 namespace {
 
-constexpr char kNothingToSoundText[] =  // "モールス信号にできる文字がありません。"
-    "\x83\x82\x81[\x83\x8B\x83X\x90M\x8D\x86\x82\xC9\x82\xC5\x82\xAB\x82\xE9\x95\xB6\x8E\x9A\x82\xAA"
-    "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";
-constexpr char kTooLongText[] =  // "音声が長すぎます。"
-    "\x89\xB9\x90\xBA\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81" "B";
-
 const char* RefusalText(CreateOutcome why) {
     switch (why) {
-        case CreateOutcome::NothingToSound: return kNothingToSoundText;
-        case CreateOutcome::OutOfMemory: return kOutOfMemoryText;
-        default: return kTooLongText;
+        case CreateOutcome::NothingToSound: return kNothingToSoundText.cp932;
+        case CreateOutcome::OutOfMemory: return kOutOfMemoryText.cp932;
+        default: return kTooLongText.cp932;
     }
 }
 
 CreateOutcome Refuse(Form& form, CreateOutcome why) {
-    form.ShowMessage(RefusalText(why), kSorryCaption, MessageIcon::Exclamation, {});
+    form.ShowMessage(RefusalText(why), kSorryCaption.cp932, MessageIcon::Exclamation, {});
     return why;
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/form.h"
+#include "morse/form.h"
 #include "runtime/text.h"
 
 enum class CreateOutcome {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/form.h"
+#include "morse/form.h"
 #include "runtime/text.h"
 
 // The field's bytes followed by one zero byte (more if the field delivers less than it reported).

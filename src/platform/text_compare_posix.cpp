@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "platform/code_page.h"
 #include "platform/text_compare.h"
+#include "runtime/text.h"
 
 // Without a locale-aware collation for code page 932 the bytes decide. For the one use the
 // program has, a one-byte piece against a one-byte literal, that is exactly the locale's answer:

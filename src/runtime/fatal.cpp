@@ -1,4 +1,5 @@
 #include "runtime/fatal.h"
+#include "runtime/program_texts.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,6 @@ void RuntimeFatal(const char* message) {
 // Formatted on the stack: the heap has just refused a block.
 void RuntimeOutOfMemory(std::size_t bytes) {
     char line[96];
-    std::snprintf(line, sizeof line, "%s (%zu bytes)", kOutOfMemoryText, bytes);
+    std::snprintf(line, sizeof line, "%s (%zu bytes)", kOutOfMemoryText.cp932, bytes);
     RuntimeFatal(line);
 }

@@ -12,6 +12,3 @@
 // exit status); if it returns, the process aborts.
 using FatalReporter = void (*)(const char* message);
 void RuntimeSetFatalReporter(FatalReporter reporter);
-
-// "メモリが足りません。"
-inline constexpr char kOutOfMemoryText[] = "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";

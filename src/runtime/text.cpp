@@ -7,16 +7,12 @@
 #include "platform/heap.h"
 #include "platform/text_compare.h"
 #include "runtime/fatal.h"
+#include "runtime/program_texts.h"
 #include "runtime/string_registry.h"
 
 namespace {
 
 constexpr std::size_t kPrefixBytes = 4;
-
-// "未知の文字列が解放されようとしました。\r\n"
-constexpr char kUnknownTextReleased[] =
-    "\x96\xA2\x92m\x82\xCC\x95\xB6\x8E\x9A\x97\xF1\x82\xAA\x89\xF0\x95\xFA\x82\xB3\x82\xEA\x82\xE6"
-    "\x82\xA4\x82\xC6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "B\r\n";
 
 unsigned char* BlockOf(const char* value) {
     return reinterpret_cast<unsigned char*>(const_cast<char*>(value)) - kPrefixBytes;
@@ -53,7 +49,7 @@ Text TextNew(int32_t length) {
 void TextRelease(Text value) {
     if (value == nullptr) return;
     if (!RegistryRemove(value)) {
-        DebugOutput(kUnknownTextReleased);
+        DebugOutput(kUnknownTextReleased.cp932);
         return;
     }
     HeapBlockFree(BlockOf(value));

@@ -14,6 +14,9 @@
 
 using Text = char*;
 
+// A byte that starts a double-byte character of code page 932; the byte after it completes it.
+inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
 Text TextNew(int32_t length);
 void TextRelease(Text value);
 int32_t TextLength(const char* value);

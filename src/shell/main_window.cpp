@@ -3,8 +3,8 @@
 #include <new>
 
 #include "morse/create_command.h"
-#include "platform/form_win32.h"
-#include "runtime/fatal.h"
+#include "shell/window_form.h"
+#include "runtime/program_texts.h"
 #include "shell/gdi_objects.h"
 #include "shell/input_form.h"
 
@@ -30,7 +30,7 @@ LRESULT OnCommand(WPARAM wParam) {
         try {
             CreateCommand(form);
         } catch (const std::bad_alloc&) {
-            form.ShowMessage(kOutOfMemoryText, kSorryCaption, MessageIcon::Exclamation, {});
+            form.ShowMessage(kOutOfMemoryText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, {});
         }
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "runtime/fatal.h"
+#include "runtime/program_texts.h"
 #include "runtime/string_registry.h"
 #include "shell/gdi_objects.h"
 #include "shell/main_window.h"
@@ -19,10 +20,6 @@ constexpr DWORD kMainStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEB
 constexpr int kMainWidth = 480;   // outer size at creation; WM_CREATE fits it to the client area
 constexpr int kMainHeight = 112;
 constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-
-constexpr char kNoMainWindowText[] =  // "メインウィンドウを作成できませんでした。"
-    "\x83\x81\x83" "C\x83\x93\x83" "E\x83" "B\x83\x93\x83h\x83" "E\x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC"
-    "\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81" "B";
 
 WNDCLASSEXA g_dialogClass;
 WNDCLASSEXA g_mainClass;
@@ -94,7 +91,7 @@ void StartUp(HINSTANCE instance) {
 
 // Without its window the process would sit in its loop for ever, unseen: say so and end.
 int ReportNoMainWindow() {
-    MessageBoxA(nullptr, kNoMainWindowText, kMainCaption, MB_OK | MB_ICONHAND);
+    MessageBoxA(nullptr, kNoMainWindowText.cp932, kMainCaption, MB_OK | MB_ICONHAND);
     GdiObjectsDelete();
     RuntimeExit();
     return 1;

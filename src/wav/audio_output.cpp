@@ -3,16 +3,9 @@
 #include <string>
 
 #include "platform/file_output.h"
+#include "runtime/program_texts.h"
 
 namespace {
-
-constexpr char kWrittenText[] =  // "wavファイルを出力しました。"
-    "wav\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8Fo\x97\xCD\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "B";
-constexpr char kDoneCaption[] = "\x8A\xAE\x97\xB9";  // "完了"
-constexpr char kOpenFailedText[] =                   // "ファイルオープンに失敗!"
-    "\x83t\x83@\x83" "C\x83\x8B\x83I\x81[\x83v\x83\x93\x82\xC9\x8E\xB8\x94s!";
-constexpr char kWriteFailedText[] =  // "ファイルの書き込みに失敗!"
-    "\x83t\x83@\x83" "C\x83\x8B\x82\xCC\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94s!";
 
 // Frees the image when the save ends, whichever way it ends.
 class ImageRelease {
@@ -37,12 +30,12 @@ SaveOutcome AudioImageSave(AudioImage& image, Form& form) {
         saved.systemError != 0 ? saved.target + ": " + SystemErrorText(saved.systemError) : std::string();
     switch (saved.outcome) {
         case SaveOutcome::Cancelled: break;
-        case SaveOutcome::Written: form.ShowMessage(kWrittenText, kDoneCaption, MessageIcon::Information, {}); break;
+        case SaveOutcome::Written: form.ShowMessage(kWrittenText.cp932, kDoneCaption.cp932, MessageIcon::Information, {}); break;
         case SaveOutcome::OpenFailed:
-            form.ShowMessage(kOpenFailedText, kSorryCaption, MessageIcon::Exclamation, cause);
+            form.ShowMessage(kOpenFailedText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, cause);
             break;
         case SaveOutcome::WriteFailed:
-            form.ShowMessage(kWriteFailedText, kSorryCaption, MessageIcon::Exclamation, cause);
+            form.ShowMessage(kWriteFailedText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, cause);
             break;
     }
     return saved.outcome;

@@ -2,7 +2,7 @@
 // written in one piece, and the message that tells the user how it went.
 #pragma once
 
-#include "platform/form.h"
+#include "morse/form.h"
 #include "wav/audio_image.h"
 
 // Releases the image on every way out; it must not be used afterwards.

@@ -15,9 +15,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_velmora_cli import (CLI, RUNNER, UNDER_WINE, OPEN_FAILED, WRITE_FAILED, NOTHING_TO_SOUND,  # noqa: E402
-                              CliTestCase, run, text, wav_model)
+                              OUT_OF_MEMORY, CliTestCase, run, text, wav_model)
 
-OUT_OF_MEMORY = "残念: メモリが足りません。"
 MiB = 1024 * 1024
 native_only = unittest.skipIf(UNDER_WINE, "a property of the POSIX build")
 
@@ -237,6 +236,44 @@ class Links(CliTestCase):
         self.assertEqual(run("-q", "-o", self.path("link.wav"), "E").returncode, 0)
         self.assertTrue(os.path.islink(self.path("link.wav")))
         self.assertEqual(open(self.path("real/new.wav"), "rb").read(), wav_model.wav(b"E"))
+
+
+class RealFaults(CliTestCase):
+    """Faults the system makes itself: a disk that fills up, a file another program holds."""
+
+    @native_only
+    def test_a_small_disk_that_fills_up(self):
+        disk = self.path("disk")
+        os.mkdir(disk)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=128k", "tmpfs", disk], capture_output=True).returncode:
+            self.skipTest("mounting a small tmpfs needs root")
+        self.addCleanup(subprocess.run, ["umount", disk], capture_output=True)
+        old = b"o" * 60000
+        with open(os.path.join(disk, "old.wav"), "wb") as f:
+            f.write(old)
+        for name in ("old.wav", "new.wav"):  # about 350 kB: more than the disk holds
+            with self.subTest(name=name):
+                result = run("-o", os.path.join(disk, name), "0" * 20)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn(WRITE_FAILED + f" ({disk}/{name}: No space left on device)", text(result.stderr))
+                self.assertEqual(os.listdir(disk), ["old.wav"])
+                self.assertEqual(open(os.path.join(disk, "old.wav"), "rb").read(), old)
+
+    @unittest.skipUnless(os.environ.get("VELMORA_FILE_HOLDER"), "a Windows program holds the file")
+    def test_a_file_another_program_holds_open(self):
+        old = b"held by another program"
+        with open(self.path("held.wav"), "wb") as f:
+            f.write(old)
+        holder = subprocess.Popen([RUNNER, os.environ["VELMORA_FILE_HOLDER"], self.path("held.wav")],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.addCleanup(holder.wait, 60)
+        self.addCleanup(holder.stdin.close)
+        self.assertEqual(holder.stdout.readline().strip(), b"held")
+        result = run("-o", self.path("held.wav"), "SOS")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(OPEN_FAILED + " (", text(result.stderr))
+        self.assertEqual(os.listdir(self.folder), ["held.wav"])
+        self.assertEqual(open(self.path("held.wav"), "rb").read(), old)
 
 
 class EchoedText(CliTestCase):

@@ -17,17 +17,19 @@ import unittest
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "oracle"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
 import wav_model  # noqa: E402
+from program_texts import texts  # noqa: E402
 
 CLI = os.environ["VELMORA_CLI"]
 RUNNER = os.environ.get("VELMORA_CLI_RUNNER", "")
 UNDER_WINE = RUNNER != ""
 
-WRITTEN = "完了: wavファイルを出力しました。"
-OPEN_FAILED = "残念: ファイルオープンに失敗!"
-WRITE_FAILED = "残念: ファイルの書き込みに失敗!"
-NOTHING_TO_SOUND = "残念: モールス信号にできる文字がありません。"
-TOO_LONG = "残念: 音声が長すぎます。"
+# The outcome lines: the caption, then the text, as the window's message boxes show them.
+WRITTEN = f"{texts['kDoneCaption']}: {texts['kWrittenText']}"
+OPEN_FAILED, WRITE_FAILED, NOTHING_TO_SOUND, TOO_LONG, OUT_OF_MEMORY = (
+    f"{texts['kSorryCaption']}: {texts[name]}"
+    for name in ("kOpenFailedText", "kWriteFailedText", "kNothingToSoundText", "kTooLongText", "kOutOfMemoryText"))
 
 
 def run(*args, stdin=b"", limit_file_size=None, cwd=None):

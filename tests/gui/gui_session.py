@@ -26,9 +26,12 @@ import unittest
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "oracle"))
 import wav_model  # noqa: E402
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "support"))
+from program_texts import texts  # noqa: E402
+
 CP932 = "cp932"
 MAIN_CAPTION = "Velmora"
-SAVE_DIALOG_TITLE = "wavファイル出力"
+SAVE_DIALOG_TITLE = texts["kSaveDialogTitle"]
 
 # Control ids of the form, and of the parts of the system's dialogs the tests touch.
 MESSAGE_FIELD, DOT_FIELD, FREQUENCY_FIELD, VOLUME_FIELD, CREATE_BUTTON = 1001, 1003, 1005, 1007, 1008

@@ -5,13 +5,11 @@ import stat
 import subprocess
 
 from gui_session import (DOT_FIELD, ID_YES, MESSAGE_FIELD, SAVE_DIALOG_TITLE, BOX_TEXT, GuiTestCase,
-                         main, wait_until, windows_path)
+                         main, texts, wait_until, windows_path)
 
-SORRY = "残念"
-OPEN_FAILED = "ファイルオープンに失敗!"
-WRITE_FAILED = "ファイルの書き込みに失敗!"
-NOTHING_TO_SOUND = "モールス信号にできる文字がありません。"
-TOO_LONG = "音声が長すぎます。"
+SORRY, DONE = texts["kSorryCaption"], texts["kDoneCaption"]
+OPEN_FAILED, WRITE_FAILED = texts["kOpenFailedText"], texts["kWriteFailedText"]
+NOTHING_TO_SOUND, TOO_LONG = texts["kNothingToSoundText"], texts["kTooLongText"]
 
 
 def chattr(flag: str, path: pathlib.Path) -> bool:
@@ -115,7 +113,7 @@ class Failures(GuiTestCase):
         longest = "n" * (259 - len(folder) - 4) + ".wav"
         dialog = self.open_save_dialog()
         self.enter_file_name(dialog, folder + longest)
-        self.expect_message("完了", "wavファイルを出力しました。", "blue")
+        self.expect_message(DONE, texts["kWrittenText"], "blue")
         self.assert_wav(self.work / longest, b"E")
 
 

@@ -1,9 +1,9 @@
 """Saving through the save dialog, as a person does it, and the file that results."""
 from gui_session import (DOT_FIELD, FILE_NAME_BOX, FREQUENCY_FIELD, ID_CANCEL, ID_NO, ID_OK, ID_YES, MESSAGE_FIELD,
                          READ_ONLY_CHECK, SAVE_DIALOG_TITLE, VOLUME_FIELD, WS_VISIBLE, GuiTestCase, child, main,
-                         text_of, windows_path)
+                         text_of, texts, windows_path)
 
-DONE_CAPTION, DONE_TEXT = "完了", "wavファイルを出力しました。"
+DONE_CAPTION, DONE_TEXT = texts["kDoneCaption"], texts["kWrittenText"]
 
 
 class Save(GuiTestCase):
@@ -15,7 +15,7 @@ class Save(GuiTestCase):
         self.app.replace_field(MESSAGE_FIELD, "SOS")
         dialog = self.open_save_dialog()
         self.assertEqual(text_of(child(dialog, FILE_NAME_BOX)), "", "the dialog opens with no name")
-        self.assertEqual(text_of(child(dialog, 1136, "ComboBox")), "wavファイル(*.wav)")  # the file-type list
+        self.assertEqual(text_of(child(dialog, 1136, "ComboBox")), texts["kWavFilterName"])  # the file-type list
         self.assertFalse(child(dialog, READ_ONLY_CHECK)["style"] & WS_VISIBLE, "the read-only box is hidden")
         self.assertFalse(self.app.window()["enabled"], "the dialog is modal and owned by the main window")
         self.enter_file_name(dialog, windows_path(self.work / "sos.wav"))
@@ -62,7 +62,7 @@ class Save(GuiTestCase):
         self.desktop.click(dialog, ID_CANCEL, "Button")
         self.desktop.wait_gone(SAVE_DIALOG_TITLE, FILE_NAME_BOX)
         self.assertTrue(self.desktop.stays_away(DONE_CAPTION, 1.5))
-        self.assertTrue(self.desktop.stays_away("残念", 0.5))
+        self.assertTrue(self.desktop.stays_away(texts["kSorryCaption"], 0.5))
         self.assertEqual(sorted(p.name for p in self.work.iterdir()), ["velmora.log"])
         self.assertTrue(self.app.window()["enabled"])
 

@@ -1,22 +1,22 @@
 """The main window as a person meets it: the form, the keys, resizing and closing."""
 from gui_session import (CREATE_BUTTON, DOT_FIELD, FREQUENCY_FIELD, ID_CANCEL, MAIN_CAPTION, MESSAGE_FIELD,
                          SAVE_DIALOG_TITLE, VOLUME_FIELD, FILE_NAME_BOX, GuiTestCase, child, main, text_of,
-                         wait_until)
+                         texts, wait_until)
 
 WS_MAXIMIZEBOX, WS_THICKFRAME, WS_CLIPSIBLINGS = 0x00010000, 0x00040000, 0x04000000
 WS_EX_CLIENTEDGE = 0x200
 
 # The form as designed: id, class, text, style, extended style, x, y, width, height.
 FORM = [
-    (1000, "Static", "↓モールス信号にする文章(半角文字のみ)", 0x50000000, 0, 0, 0, 473, 20),
+    (1000, "Static", texts["kMessageLabel"], 0x50000000, 0, 0, 0, 473, 20),
     (1001, "Edit", "", 0x50000080, WS_EX_CLIENTEDGE, 0, 20, 474, 20),
-    (1002, "Static", "1短点あたりのミリ秒数:", 0x50000002, 0, 0, 40, 190, 20),
+    (1002, "Static", texts["kDotLabel"], 0x50000002, 0, 0, 40, 190, 20),
     (1003, "Edit", "100", 0x50002080, WS_EX_CLIENTEDGE, 193, 40, 93, 20),
-    (1004, "Static", "周波数(Hz):", 0x50000002, 0, 287, 40, 90, 20),
+    (1004, "Static", texts["kFrequencyLabel"], 0x50000002, 0, 287, 40, 90, 20),
     (1005, "Edit", "1000", 0x50002080, WS_EX_CLIENTEDGE, 380, 40, 94, 20),
-    (1006, "Static", "音量(0\uff5e127の整数):", 0x50000002, 0, 0, 60, 153, 18),
+    (1006, "Static", texts["kVolumeLabel"], 0x50000002, 0, 0, 60, 153, 18),
     (1007, "Edit", "50", 0x50002000, WS_EX_CLIENTEDGE, 156, 60, 49, 20),
-    (1008, "Button", "作成!!", 0x50000000, 0, 207, 60, 267, 20),
+    (1008, "Button", texts["kCreateButton"], 0x50000000, 0, 207, 60, 267, 20),
 ]
 
 
@@ -119,7 +119,7 @@ class Keyboard(GuiTestCase):
                 self.desktop.click(self.app.window(), field)
                 self.desktop.key("Return")
                 self.assertTrue(self.desktop.stays_away(SAVE_DIALOG_TITLE, 2.0))
-                self.assertTrue(self.desktop.stays_away("残念", 0.5))
+                self.assertTrue(self.desktop.stays_away(texts["kSorryCaption"], 0.5))
         self.assertEqual(self.app.fields(), ("E", "100", "1000", "50"))
 
     def test_numeric_fields_refuse_letters(self):

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/form_standin.h"
+#include "cli/stand_in_form.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/form.h"
+#include "morse/form.h"
 
 class WindowForm final : public Form {
   public:

@@ -25,9 +25,6 @@ enum ControlId : int {
 
 enum class MessageIcon { Information, Exclamation };
 
-// The caption of every message that tells of a run ending without a file: "残念".
-inline constexpr char kSorryCaption[] = "\x8E" "c\x94O";
-
 // How the save ended: cancelled, or written, or the step that failed with the system's reason.
 enum class SaveOutcome { Cancelled, Written, OpenFailed, WriteFailed };
 

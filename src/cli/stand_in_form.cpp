@@ -1,4 +1,4 @@
-#include "platform/form_standin.h"
+#include "cli/stand_in_form.h"
 
 #include <algorithm>
 #include <climits>

@@ -5,8 +5,7 @@
 #include <string>
 #include <string_view>
 
-// A byte that starts a double-byte character of code page 932.
-inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+#include "runtime/text.h"
 
 // The code page 932 bytes (one or two) of one character given as UTF-8; none when code page
 // 932 has no such character.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/form.h"
+#include "morse/form.h"
 
 // Where the stand-in's save dialog sends the file: nowhere (cancelled), a file, standard
 // output, or a buffer in memory that the caller reads afterwards.

@@ -1,20 +1,17 @@
-#include "platform/form_win32.h"
+#include "shell/save_dialog.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "runtime/program_texts.h"
+
 namespace {
 
-// One filter pair, each part zero-terminated, the list ending in a further zero byte.
-constexpr char kWavFilter[] =  // "wavファイル(*.wav)" "*.wav"
-    "wav\x83t\x83@\x83" "C\x83\x8B(*.wav)\0*.wav\0";
-constexpr char kSaveDialogTitle[] = "wav\x83t\x83@\x83" "C\x83\x8B\x8Fo\x97\xCD";  // "wavファイル出力"
 
 // The dialog's file-name buffer: far larger than any name it gives back, since a name longer
 // than the buffer makes the dialog fail. Names the ANSI file calls cannot take are refused
@@ -105,53 +102,33 @@ class SaveDialogGuard {
 
 }  // namespace
 
-int32_t WindowForm::FieldLength(int controlId) {
-    return GetWindowTextLengthA(GetDlgItem(mainWindow_, controlId));
-}
-
-void WindowForm::FieldText(int controlId, std::span<char> buffer) {
-    if (buffer.empty()) return;
-    const int size = buffer.size() > INT_MAX ? INT_MAX : static_cast<int>(buffer.size());
-    buffer[0] = '\0';  // a control that has gone leaves an empty text, not stale bytes
-    GetWindowTextA(GetDlgItem(mainWindow_, controlId), buffer.data(), size);
-}
-
 // The record is the one without the extension fields that later systems append; on x86-64 its
 // size is OPENFILENAME_SIZE_VERSION_400A. A wrong size makes the dialog fail at once without a
 // trace, which the user would take for a cancel.
-SaveReport WindowForm::Save(std::span<const uint8_t> file) {
+SaveDialogChoice AskSavePath(HWND owner) {
     std::vector<char> path(kDialogPathSize, '\0');  // empty at every run: the dialog opens with no name
     OPENFILENAMEA dialog{};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    dialog.hwndOwner = mainWindow_;
-    dialog.lpstrFilter = kWavFilter;
+    dialog.hwndOwner = owner;
+    // One filter pair, each part zero-terminated, the list ending in a further zero byte.
+    const std::string filter = std::string(kWavFilterName.cp932) + '\0' + "*.wav" + '\0';
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = kDialogPathSize;
-    dialog.lpstrTitle = kSaveDialogTitle;
+    dialog.lpstrTitle = kSaveDialogTitle.cp932;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     dialog.lpstrDefExt = "wav";
 
     const SaveDialogGuard guard;
     if (!GetSaveFileNameA(&dialog)) {
         // A cancel leaves no error; a dialog that failed gave the user no file, and says why.
-        if (guard.NameWasTooLong()) return SaveReportOf({FileOutcome::OpenFailed, ERROR_FILENAME_EXCED_RANGE}, {});
-        SaveReport report;
-        if (const DWORD error = CommDlgExtendedError(); error != 0) {
-            report.outcome = SaveOutcome::OpenFailed;
-            report.systemError = static_cast<int>(error);
-        }
-        return report;
+        if (guard.NameWasTooLong()) return {SaveDialogChoice::Failed, {}, ERROR_FILENAME_EXCED_RANGE};
+        const DWORD error = CommDlgExtendedError();
+        if (error != 0) return {SaveDialogChoice::Failed, {}, static_cast<int>(error)};
+        return {};
     }
     path.back() = '\0';
-    if (std::strlen(path.data()) >= MAX_PATH) {
-        return SaveReportOf({FileOutcome::OpenFailed, ERROR_FILENAME_EXCED_RANGE}, path.data());
-    }
-    return SaveReportOf(FileWriteWhole(path.data(), file), path.data());
-}
-
-// The window shows its own texts alone; the system's reason is for the command line.
-void WindowForm::ShowMessage(const char* text, const char* caption, MessageIcon icon, std::string_view) {
-    const UINT iconType = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
-    MessageBoxA(mainWindow_, text, caption, MB_OK | iconType);
+    if (std::strlen(path.data()) >= MAX_PATH) return {SaveDialogChoice::Failed, path.data(), ERROR_FILENAME_EXCED_RANGE};
+    return {SaveDialogChoice::Chosen, path.data(), 0};
 }

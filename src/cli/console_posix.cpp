@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "platform/console.h"
+#include "cli/console.h"
 #include "platform/file_output.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "platform/console.h"
+#include "cli/console.h"
 #include "platform/file_output.h"
 
 namespace {
