@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "cli/code_page.h"
 #include "morse/code_table.h"
 #include "morse/tone.h"
-#include "cli/code_page.h"
 #include "wav/audio_image.h"
 
 namespace {
@@ -15,16 +15,24 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
+// The elements character by character, with " / " where a word gap parts two words.
 std::string Elements(const char* message) {
     std::string elements;
+    bool wordBreak = false;
     for (unsigned char byte : TextUnsignedBytes(message)) {
-        if (const CodeEntry* entry = CodeLookup(byte)) {
-            if (!elements.empty()) elements += ' ';
-            elements += entry->sequence;
+        const CodeEntry* entry = CodeLookup(byte);
+        if (entry == nullptr) {
+            wordBreak = wordBreak || byte == ' ';
+            continue;
         }
+        if (!elements.empty()) elements += wordBreak ? " / " : " ";
+        wordBreak = false;
+        elements += entry->sequence;
     }
     return elements;
 }
+
+std::string Milliseconds(int64_t samples) { return Format("%.4g ms", static_cast<double>(samples) / kSamplesPerMillisecond); }
 
 std::string Counted(int64_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
@@ -42,7 +50,7 @@ std::string ToneLine(int32_t frequency, int32_t volume) {
 
 }  // namespace
 
-std::string DryRunReport(const CreateInputs& inputs, std::optional<CreateOutcome> refusal) {
+std::string DryRunReport(const CreateInputs& inputs, const RunStyle& style, std::optional<CreateOutcome> refusal) {
     const std::string cleaned = Utf8FromCp932(std::string_view(inputs.message.Get(), TextBytes(inputs.message.Get()).size()));
     std::string report;
     report += "message:  " + cleaned + "\n";
@@ -58,11 +66,20 @@ std::string DryRunReport(const CreateInputs& inputs, std::optional<CreateOutcome
                   std::to_string(int64_t{inputs.sampleCount} + static_cast<int64_t>(kWavHeaderSize)) + " bytes)\n";
         report += "duration: " + Format("%.3f s", inputs.sampleCount / double{kSamplesPerSecond}) + "\n";
     }
-    if (inputs.dotLength > 0) {
-        report += "speed:    " + Format("%.4g WPM", 1200.0 / inputs.dotLength) + " (a dot of " +
-                  std::to_string(inputs.dotLength) + " ms)\n";
-    } else {
+    if (inputs.dotLength <= 0) {
         report += "speed:    none (a dot of " + std::to_string(inputs.dotLength) + " ms)\n";
+    } else if (style.overallWpm > 0.0) {
+        report += "speed:    " + Format("%.4g WPM", style.overallWpm) + " overall, characters at " +
+                  Format("%.4g WPM", WordsPerMinute(inputs.dotLength)) + " (a dot of " +
+                  std::to_string(inputs.dotLength) + " ms, Farnsworth timing)\n";
+    } else {
+        report += "speed:    " + Format("%.4g WPM", WordsPerMinute(inputs.dotLength)) + " (a dot of " +
+                  std::to_string(inputs.dotLength) + " ms)\n";
+    }
+    if (!style.IsWindows() && inputs.dotLength > 0) {
+        report += "gaps:     " + Milliseconds(inputs.timing.characterGap) + " between characters";
+        if (style.words == WordBreaks::Kept) report += ", " + Milliseconds(inputs.timing.wordGap) + " between words";
+        report += "\n";
     }
     report += "tone:     " + ToneLine(inputs.toneFrequency, inputs.volume) + "\n";
     return report;

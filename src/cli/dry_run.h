@@ -7,4 +7,4 @@
 #include "morse/create_command.h"
 
 // `refusal` says why no image would be made, if none would.
-std::string DryRunReport(const CreateInputs& inputs, std::optional<CreateOutcome> refusal);
+std::string DryRunReport(const CreateInputs& inputs, const RunStyle& style, std::optional<CreateOutcome> refusal);

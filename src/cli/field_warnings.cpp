@@ -24,7 +24,7 @@ FieldReading Read(const std::string& text) {
     std::size_t used = 0;
     const double number = TextToNumber(joined.c_str(), &used);
     FieldReading reading;
-    reading.value = FieldNumberFromDouble(number);
+    reading.value = FieldNumberFromText(text);
     reading.trailing = used < joined.size();
     reading.fraction = number != std::trunc(number);
     return reading;
@@ -89,9 +89,9 @@ std::string VolumeWarning(const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> FieldWarnings(const CliOptions& options) {
+std::vector<std::string> FieldWarnings(const CliOptions& options, const std::string& dotText) {
     std::vector<std::string> warnings;
-    for (std::string line : {DotWarning(options.dot), FrequencyWarning(options.frequency, Read(options.volume).value),
+    for (std::string line : {DotWarning(dotText), FrequencyWarning(options.frequency, Read(options.volume).value),
                              VolumeWarning(options.volume)}) {
         if (!line.empty()) warnings.push_back(std::move(line));
     }

@@ -103,35 +103,71 @@ class LeftOutCollector {
 
 bool Sounds(char byte) { return CodeLookup(static_cast<unsigned char>(byte)) != nullptr; }
 
-// Appends the bytes of one character and notes it if any of them will not be sounded: cleaning
-// removes each byte without a code on its own, so a double-byte character may leave its second
-// byte behind, which then sounds as the character it happens to be.
-template <typename Describe>
-void AddCharacter(MessageText& text, LeftOutCollector& leftOut, std::size_t position, std::string_view bytes,
-                  Describe describe) {
-    text.cp932 += bytes;
-    std::string sounded;
-    for (char b : bytes) {
-        if (Sounds(b)) sounded += b;
-    }
-    if (sounded.size() == bytes.size()) return;
-    const auto why = sounded.empty() ? LeftOutCharacter::Why::NoMorseCode : LeftOutCharacter::Why::OnlySecondByteSounds;
-    leftOut.Add(position, bytes, why, [&](LeftOutCharacter& c) {
-        describe(c);
-        c.sounded = Utf8FromCp932(sounded);
-    });
+// Whitespace, in code page 932: what parts words when word gaps are kept.
+bool IsWhitespace(std::string_view bytes) {
+    return bytes == " " || bytes == "\t" || bytes == "\n" || bytes == "\r" || bytes == "\x81\x40";
 }
 
-MessageText FromUtf8(std::string_view input) {
-    MessageText text;
-    text.cp932.reserve(input.size());
-    LeftOutCollector leftOut;
-    std::size_t position = 0;
+// The message built character by character, with what is left out gathered as it goes.
+class MessageBuilder {
+  public:
+    MessageBuilder(std::size_t inputSize, const MessageTextOptions& options) : options_(options) {
+        text_.cp932.reserve(inputSize);
+    }
+
+    // Starts the next input character; `utf8` is how the user gave it.
+    void Next(std::string_view utf8) {
+        ++position_;
+        if (options_.mapCharacters) text_.characters.emplace_back(utf8);
+    }
+
+    // Appends the bytes of the character and notes it if any of them will not be sounded:
+    // cleaning removes each byte without a code on its own, so a double-byte character may leave
+    // its second byte behind, which then sounds as the character it happens to be. Whitespace
+    // that parts words is not left out.
+    template <typename Describe>
+    void Add(std::string_view bytes, Describe describe) {
+        text_.cp932 += bytes;
+        if (options_.mapCharacters) {
+            text_.characterOfByte.insert(text_.characterOfByte.end(), bytes.size(), static_cast<uint32_t>(position_ - 1));
+        }
+        std::string sounded;
+        for (char b : bytes) {
+            if (Sounds(b)) sounded += b;
+        }
+        if (sounded.size() == bytes.size() || (options_.wordGaps && IsWhitespace(bytes))) return;
+        const auto why = sounded.empty() ? LeftOutCharacter::Why::NoMorseCode : LeftOutCharacter::Why::OnlySecondByteSounds;
+        leftOut_.Add(position_, bytes, why, [&](LeftOutCharacter& c) {
+            describe(c);
+            c.sounded = Utf8FromCp932(sounded);
+        });
+    }
+
+    // A character that gives no bytes at all.
+    template <typename Describe>
+    void LeaveOut(std::string_view bytes, LeftOutCharacter::Why why, Describe describe) {
+        leftOut_.Add(position_, bytes, why, describe);
+    }
+
+    MessageText Take() {
+        text_.leftOut = leftOut_.Take();
+        return std::move(text_);
+    }
+
+  private:
+    MessageTextOptions options_;
+    MessageText text_;
+    LeftOutCollector leftOut_;
+    std::size_t position_ = 0;
+};
+
+MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) {
+    MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        ++position;
         const std::size_t n = Utf8SequenceLength(input.substr(at));
+        message.Next(input.substr(at, n == 0 ? 1 : n));
         if (n == 0) {
-            leftOut.Add(position, input.substr(at, 1), LeftOutCharacter::Why::NotUtf8, [&](LeftOutCharacter& c) {
+            message.LeaveOut(input.substr(at, 1), LeftOutCharacter::Why::NotUtf8, [&](LeftOutCharacter& c) {
                 c.code = Hex("0x%02X", static_cast<unsigned char>(input[at]));
             });
             ++at;
@@ -144,38 +180,33 @@ MessageText FromUtf8(std::string_view input) {
             c.code = Hex("U+%04X", static_cast<unsigned>(CodePoint(character)));
         };
         if (n == 1) {
-            AddCharacter(text, leftOut, position, character, describe);
+            message.Add(character, describe);
             continue;
         }
         const auto bytes = Cp932FromUtf8Character(character);
         if (!bytes) {
-            leftOut.Add(position, character, LeftOutCharacter::Why::NotInCp932, describe);
+            message.LeaveOut(character, LeftOutCharacter::Why::NotInCp932, describe);
             continue;
         }
-        AddCharacter(text, leftOut, position, *bytes, describe);
+        message.Add(*bytes, describe);
     }
-    text.leftOut = leftOut.Take();
-    return text;
+    return message.Take();
 }
 
-MessageText FromCp932(std::string_view input) {
-    MessageText text;
-    text.cp932.reserve(input.size());
-    LeftOutCollector leftOut;
-    std::size_t position = 0;
+MessageText FromCp932(std::string_view input, const MessageTextOptions& options) {
+    MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        ++position;
         const bool pair = IsCp932LeadByte(static_cast<unsigned char>(input[at])) && at + 1 < input.size();
         const std::string_view bytes = input.substr(at, pair ? 2 : 1);
         at += bytes.size();
-        AddCharacter(text, leftOut, position, bytes, [&bytes](LeftOutCharacter& c) {
+        message.Next(options.mapCharacters ? Utf8FromCp932(bytes) : std::string());
+        message.Add(bytes, [&bytes](LeftOutCharacter& c) {
             c.shown = Shown(Utf8FromCp932(bytes));
             c.code = Hex("0x%02X", static_cast<unsigned char>(bytes[0]));
             if (bytes.size() == 2) c.code += Hex(" 0x%02X", static_cast<unsigned char>(bytes[1]));
         });
     }
-    text.leftOut = leftOut.Take();
-    return text;
+    return message.Take();
 }
 
 std::string Times(std::size_t count) { return count == 1 ? "once" : std::to_string(count) + " times"; }
@@ -192,8 +223,8 @@ std::string Places(const LeftOutCharacter& c) {
     return places;
 }
 
-std::string ReportLine(const LeftOutCharacter& c) {
-    std::string line = "velmora-cli: ";
+std::string ReportLine(const LeftOutCharacter& c, const std::string& prefix) {
+    std::string line = prefix;
     if (c.why == LeftOutCharacter::Why::OnlySecondByteSounds) line += "warning: ";
     if (c.why == LeftOutCharacter::Why::NotUtf8) {
         line += "byte " + c.code + " ";
@@ -214,11 +245,11 @@ std::string ReportLine(const LeftOutCharacter& c) {
 
 }  // namespace
 
-MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding) {
-    return encoding == MessageEncoding::Utf8 ? FromUtf8(input) : FromCp932(input);
+MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding, const MessageTextOptions& options) {
+    return encoding == MessageEncoding::Utf8 ? FromUtf8(input, options) : FromCp932(input, options);
 }
 
-std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::size_t limit) {
+std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::size_t limit, const std::string& prefix) {
     std::string report;
     std::size_t shown = 0;
     std::size_t rest = 0;
@@ -229,13 +260,13 @@ std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::siz
                 rest += c.count;
                 continue;
             }
-            report += ReportLine(c);
+            report += ReportLine(c, prefix);
             ++shown;
         }
     }
     if (leftOut.size() > shown) {
         const std::size_t kinds = leftOut.size() - shown;
-        report += "velmora-cli: and " + std::to_string(kinds) + (kinds == 1 ? " more character" : " more characters") +
+        report += prefix + "and " + std::to_string(kinds) + (kinds == 1 ? " more character" : " more characters") +
                   " left out (" + Times(rest) + " in all)\n";
     }
     return report;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,24 @@ struct LeftOutCharacter {
 struct MessageText {
     std::string cp932;
     std::vector<LeftOutCharacter> leftOut;  // in the order of their first occurrence
+    // Only when asked for, to tell where each byte came from: for each byte of cp932, the index of
+    // the input character it belongs to, and each input character in UTF-8.
+    std::vector<uint32_t> characterOfByte;
+    std::vector<std::string> characters;
 };
 
-MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding);
+struct MessageTextOptions {
+    bool mapCharacters = false;  // fill characterOfByte and characters
+    bool wordGaps = false;       // whitespace parts words: it is not reported as left out
+};
 
-// One line per distinct character, at most `limit` of them, then a count of the rest. Characters
-// whose second byte sounds come first, as warnings: they change what is heard.
-std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::size_t limit);
+MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding, const MessageTextOptions& options = {});
+
+// One line per distinct character, at most `limit` of them, then a count of the rest, each line
+// starting with `prefix`. Characters whose second byte sounds come first, as warnings: they
+// change what is heard.
+std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::size_t limit,
+                          const std::string& prefix = "velmora-cli: ");
 
 // A control or format character (C0 and C1 controls, bidirectional overrides, zero-width
 // characters, line and paragraph separators): echoing it raw could drive the user's terminal.

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "cli/label_track.h"
 
 namespace {
 
@@ -20,44 +25,179 @@ std::optional<MessageEncoding> EncodingNamed(const std::string& name) {
     return std::nullopt;
 }
 
+// A speed in words per minute: a decimal number above 0, nothing after it.
+std::optional<double> Speed(const std::string& text) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(value) || value <= 0.0) return std::nullopt;
+    return value;
+}
+
+// What an option does to the options, given its value (empty for a flag); an error, or "".
+using Apply = std::string (*)(CliOptions& options, const std::string& value);
+
+template <bool CliOptions::*flag>
+std::string SetFlag(CliOptions& options, const std::string&) {
+    options.*flag = true;
+    return {};
+}
+
+template <std::string CliOptions::*field>
+std::string StoreText(CliOptions& options, const std::string& value) {
+    options.*field = value;
+    return {};
+}
+
+template <std::optional<std::string> CliOptions::*field>
+std::string StorePath(CliOptions& options, const std::string& value) {
+    options.*field = value;
+    return {};
+}
+
+std::string StoreDot(CliOptions& options, const std::string& value) {
+    options.dot = value;
+    options.dotGiven = true;
+    return {};
+}
+
+std::string StoreWpm(CliOptions& options, const std::string& value) {
+    options.wpm = Speed(value);
+    return options.wpm ? std::string() : "--wpm needs a speed in words per minute above 0, not '" + value + "'";
+}
+
+std::string StoreFarnsworth(CliOptions& options, const std::string& value) {
+    options.farnsworth = Speed(value);
+    return options.farnsworth ? std::string()
+                              : "--farnsworth needs a speed in words per minute above 0, not '" + value + "'";
+}
+
+std::string StoreLabels(CliOptions& options, const std::string& value) {
+    options.labels = value;
+    return LabelFormatOf(value) ? std::string()
+                                : "--labels wants a path ending in .txt, .srt, .vtt or .csv, not '" + value + "'";
+}
+
+std::string StoreEncoding(CliOptions& options, const std::string& value) {
+    const auto encoding = EncodingNamed(value);
+    if (!encoding) return "unknown encoding '" + value + "' (use utf-8 or cp932)";
+    options.encoding = *encoding;
+    return {};
+}
+
+struct OptionRow {
+    const char* longName;
+    char shortName;         // '\0' for none
+    const char* valueName;  // nullptr for a flag
+    const char* help;
+    const char* example;
+    Apply apply;
+};
+
+// Every option, once: the parser and --help both read this table.
+constexpr OptionRow kOptions[] = {
+    {"output", 'o', "PATH", "the WAV file ('-' = standard output); with --batch, the folder for the files",
+     "velmora-cli -o sos.wav SOS",
+     StorePath<&CliOptions::output>},
+    {"input", 'i', "PATH",
+     "read the message from a file ('-' = standard input) instead of MESSAGE; one line break at its end is ignored",
+     "velmora-cli -i message.txt -o message.wav",
+     StorePath<&CliOptions::input>},
+    {"dot", 'd', "TEXT", "dot length in milliseconds, as typed in the window's field (default 100)",
+     "velmora-cli -d 60 -o fast.wav CQ",
+     StoreDot},
+    {"wpm", '\0', "N", "the speed in words per minute instead of --dot: a dot of 1200 / N ms (PARIS), N may have decimals",
+     "velmora-cli --wpm 20 -o lesson.wav PARIS",
+     StoreWpm},
+    {"freq", 'f', "TEXT", "tone frequency in hertz, as typed in the field (default 1000)",
+     "velmora-cli -f 700 -o low.wav SOS",
+     StoreText<&CliOptions::frequency>},
+    {"volume", 'v', "TEXT", "volume 0 to 127, as typed in the field (default 50)",
+     "velmora-cli -v 100 -o loud.wav SOS",
+     StoreText<&CliOptions::volume>},
+    {"word-gap", '\0', nullptr,
+     "whitespace between words (blank, tab, line break, ideographic space) becomes a word gap of 7 units",
+     "velmora-cli --word-gap -o cq.wav 'CQ CQ DE JA1'",
+     SetFlag<&CliOptions::wordGap>},
+    {"farnsworth", '\0', "WPM",
+     "Farnsworth timing: characters at the dot length, gaps stretched to an overall speed of WPM",
+     "velmora-cli --wpm 20 --farnsworth 10 --word-gap -o lesson.wav 'THE QUICK FOX'",
+     StoreFarnsworth},
+    {"labels", '\0', "PATH", "one label per sounded character (start, end, character, elements); the extension picks "
+                             "the format: .txt (Audacity), .srt, .vtt, .csv",
+     "velmora-cli --labels sos.srt -o sos.wav SOS",
+     StoreLabels},
+    {"fold-kana", '\0', nullptr,
+     "fold full-width katakana, hiragana, Latin letters and digits to the half-width forms that can be sounded",
+     "velmora-cli --fold-kana -o iroha.wav 'いろは　ガッコウ'",
+     SetFlag<&CliOptions::foldKana>},
+    {"batch", '\0', nullptr, "one WAV for each non-empty line of the input, 0001.wav, 0002.wav, ... by line, "
+                             "into the folder --output names",
+     "velmora-cli --batch -i drills.txt -o drills/",
+     SetFlag<&CliOptions::batch>},
+    {"encoding", 'e', "NAME", "the message's encoding: utf-8 (default) or cp932 (bytes used as they are; on Windows, "
+                              "MESSAGE words always come from the wide command line)",
+     "velmora-cli -e cp932 -i sjis.txt -o sjis.wav",
+     StoreEncoding},
+    {"list-codes", '\0', nullptr, "the code table: every character that can be sounded, its elements and its units",
+     "velmora-cli --list-codes",
+     SetFlag<&CliOptions::listCodes>},
+    {"dry-run", 'n', nullptr,
+     "write nothing; report the cleaned message, its elements, unit count, sample count, duration and speed",
+     "velmora-cli -n 'Hello, world'",
+     SetFlag<&CliOptions::dryRun>},
+    {"quiet", 'q', nullptr, "no outcome line, no warnings and no report of left-out characters",
+     "velmora-cli -q -o sos.wav SOS",
+     SetFlag<&CliOptions::quiet>},
+    {"help", 'h', nullptr, "this text", "velmora-cli --help",
+     SetFlag<&CliOptions::help>},
+    {"version", 'V', nullptr, "the program's version", "velmora-cli -V",
+     SetFlag<&CliOptions::version>},
+};
+
+const OptionRow* LongOption(const std::string& name) {
+    for (const OptionRow& row : kOptions) {
+        if (name == row.longName) return &row;
+    }
+    return nullptr;
+}
+
+const OptionRow* ShortOption(char name) {
+    for (const OptionRow& row : kOptions) {
+        if (row.shortName != '\0' && name == row.shortName) return &row;
+    }
+    return nullptr;
+}
+
+// The checks that concern options together, once all are read.
+std::string Combinations(const CliOptions& o) {
+    if (o.help || o.version || o.listCodes) return {};
+    if (o.wpm && o.dotGiven) return "give the speed either with --wpm or with --dot, not both";
+    if (o.wpm && std::lround(1200.0 / *o.wpm) < 1) return "--wpm " + std::to_string(*o.wpm) + " makes a dot shorter than 1 ms";
+    if (o.input && o.message) return "give the message either as words or with --input, not both";
+    if (!o.input && !o.message) {
+        return o.batch ? "--batch reads its lines with --input FILE ('-' for standard input)"
+                       : "no message: give it as words after the options, or with --input FILE ('-' for standard input)";
+    }
+    if (!o.output && !o.dryRun) return "no output file: give --output PATH ('-' for standard output) or --dry-run";
+    if (o.output && o.output->empty()) return "the output path is empty";
+    if (o.input && o.input->empty()) return "the input path is empty";
+    if (o.batch && o.output && *o.output == "-") return "--batch writes files into a folder, not to standard output";
+    if (o.labels && o.dryRun) return "--labels needs a file to be written, not --dry-run";
+    return {};
+}
+
 }  // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     ParsedOptions parsed;
     CliOptions& o = parsed.options;
-    std::string encodingName;
-    std::string output, input;
-    bool haveOutput = false, haveInput = false, haveEncoding = false;
     std::vector<std::string> words;
-
     auto fail = [&parsed](std::string error) {
         if (parsed.error.empty()) parsed.error = std::move(error);
     };
-    // Options that take a value, by their short names.
-    auto store = [&](char name, std::string value) {
-        switch (name) {
-            case 'o': output = std::move(value); haveOutput = true; break;
-            case 'i': input = std::move(value); haveInput = true; break;
-            case 'd': o.dot = std::move(value); break;
-            case 'f': o.frequency = std::move(value); break;
-            case 'v': o.volume = std::move(value); break;
-            case 'e': encodingName = std::move(value); haveEncoding = true; break;
-            default: break;
-        }
-    };
-    const std::pair<const char*, char> longValues[] = {{"output", 'o'}, {"input", 'i'},  {"dot", 'd'},
-                                                       {"freq", 'f'},   {"volume", 'v'}, {"encoding", 'e'}};
-    const std::pair<const char*, char> longFlags[] = {{"dry-run", 'n'}, {"quiet", 'q'}, {"help", 'h'}, {"version", 'V'}};
-    auto setFlag = [&](char name) {
-        switch (name) {
-            case 'n': o.dryRun = true; break;
-            case 'q': o.quiet = true; break;
-            case 'h': o.help = true; break;
-            case 'V': o.version = true; break;
-            default: break;
-        }
-    };
-    auto takesValue = [](char name) { return std::string("oidfve").find(name) != std::string::npos; };
+    auto apply = [&](const OptionRow& row, const std::string& value) { fail(row.apply(o, value)); };
 
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string& arg = arguments[k];
@@ -68,100 +208,78 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         if (arg.rfind("--", 0) == 0) {
             const auto equals = arg.find('=');
             const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            bool known = false;
-            for (const auto& [longName, shortName] : longValues) {
-                if (name != longName) continue;
-                known = true;
-                if (equals != std::string::npos) {
-                    store(shortName, arg.substr(equals + 1));
-                } else if (k + 1 < arguments.size()) {
-                    store(shortName, arguments[++k]);
-                } else {
-                    fail("option --" + name + " needs a value");
-                }
-            }
-            for (const auto& [longName, shortName] : longFlags) {
-                if (name != longName) continue;
-                known = true;
+            const OptionRow* row = LongOption(name);
+            if (row == nullptr) {
+                fail("unknown option '" + arg + "'");
+            } else if (row->valueName == nullptr) {
                 if (equals != std::string::npos) fail("option --" + name + " takes no value");
-                setFlag(shortName);
+                apply(*row, {});
+            } else if (equals != std::string::npos) {
+                apply(*row, arg.substr(equals + 1));
+            } else if (k + 1 < arguments.size()) {
+                apply(*row, arguments[++k]);
+            } else {
+                fail("option --" + name + " needs a value");
             }
-            if (!known) fail("unknown option '" + arg + "'");
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
-            // Short options, flags bundled (-nq), a value attached (-o out.wav or -oout.wav).
+            // Short options: flags bundled (-nq), a value attached (-oout.wav) or following (-o out.wav).
             for (std::size_t c = 1; c < arg.size(); ++c) {
-                const char name = arg[c];
-                if (takesValue(name)) {
-                    if (c + 1 < arg.size()) {
-                        store(name, arg.substr(c + 1));
-                    } else if (k + 1 < arguments.size()) {
-                        store(name, arguments[++k]);
-                    } else {
-                        fail(std::string("option -") + name + " needs a value");
-                    }
+                const OptionRow* row = ShortOption(arg[c]);
+                if (row == nullptr) {
+                    fail(std::string("unknown option '-") + arg[c] + "'");
                     break;
                 }
-                if (std::string("nqhV").find(name) == std::string::npos) {
-                    fail(std::string("unknown option '-") + name + "'");
-                    break;
+                if (row->valueName == nullptr) {
+                    apply(*row, {});
+                    continue;
                 }
-                setFlag(name);
+                if (c + 1 < arg.size()) {
+                    apply(*row, arg.substr(c + 1));
+                } else if (k + 1 < arguments.size()) {
+                    apply(*row, arguments[++k]);
+                } else {
+                    fail(std::string("option -") + arg[c] + " needs a value");
+                }
+                break;
             }
             continue;
         }
         words.push_back(arg);
     }
 
-    if (haveOutput) o.output = output;
-    if (haveInput) o.input = input;
     if (!words.empty()) {
         std::string joined = words.front();
         for (std::size_t w = 1; w < words.size(); ++w) joined += " " + words[w];
         o.message = joined;
     }
-    if (haveEncoding) {
-        if (const auto encoding = EncodingNamed(encodingName)) {
-            o.encoding = *encoding;
-        } else {
-            fail("unknown encoding '" + encodingName + "' (use utf-8 or cp932)");
-        }
-    }
-    if (o.help || o.version) return parsed;
-    if (o.input && o.message) fail("give the message either as words or with --input, not both");
-    if (!o.input && !o.message) fail("no message: give it as words after the options, or with --input FILE ('-' for standard input)");
-    if (!o.output && !o.dryRun) fail("no output file: give --output PATH ('-' for standard output) or --dry-run");
-    if (o.output && o.output->empty()) fail("the output path is empty");
-    if (o.input && o.input->empty()) fail("the input path is empty");
+    fail(Combinations(o));
     return parsed;
 }
 
 std::string UsageText() {
-    return "Usage: velmora-cli [OPTIONS] [--] [MESSAGE]\n"
-           "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s):\n"
-           "international Morse for Latin letters and digits, Wabun for half-width katakana.\n"
-           "Every other character, the blank included, is left out: there is no word gap.\n"
-           "\n"
-           "  -o, --output PATH     the WAV file ('-' = standard output); required unless --dry-run\n"
-           "  -i, --input PATH      read the message from a file ('-' = standard input) instead of MESSAGE;\n"
-           "                        one line break at its end is ignored\n"
-           "  -d, --dot TEXT        dot length in milliseconds, as typed in the window's field (default 100)\n"
-           "  -f, --freq TEXT       tone frequency in hertz, as typed in the field (default 1000)\n"
-           "  -v, --volume TEXT     volume 0 to 127, as typed in the field (default 50)\n"
-           "  -e, --encoding NAME   the message's encoding: utf-8 (default) or cp932 (bytes used as they are;\n"
-           "                        on Windows, MESSAGE words always come from the wide command line)\n"
-           "  -n, --dry-run         write nothing; report the cleaned message, its elements, unit count,\n"
-           "                        sample count, duration and speed\n"
-           "  -q, --quiet           no outcome line, no warnings and no report of left-out characters\n"
-           "  -h, --help            this text\n"
-           "  -V, --version         the program's version\n"
-           "\n"
-           "Field texts are read as the window reads them: the leading decimal digits, truncated\n"
-           "(\"1.9\" is 1, \"\" and \"-5\" are 0).\n"
-           "Exit status: 0 written (or would be, with --dry-run); 1 the file could not be created or\n"
-           "written, or a report could not be written to standard output; 2 usage error, or the\n"
-           "message cannot be read; 3 refused (nothing to sound, or the audio is too long); 4 out of\n"
-           "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP) during a save, which leaves\n"
-           "no temporary file and the old file as it was.\n";
+    std::string text =
+        "Usage: velmora-cli [OPTIONS] [--] [MESSAGE]\n"
+        "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s):\n"
+        "international Morse for Latin letters and digits, Wabun for half-width katakana.\n"
+        "Every other character is left out; the blank too, unless --word-gap keeps words apart.\n"
+        "\n";
+    for (const OptionRow& row : kOptions) {
+        std::string names = row.shortName != '\0' ? std::string("  -") + row.shortName + ", " : std::string("      ");
+        names += std::string("--") + row.longName;
+        if (row.valueName != nullptr) names += std::string(" ") + row.valueName;
+        text += names + "\n      " + row.help + "\n      e.g. " + row.example + "\n";
+    }
+    text +=
+        "\n"
+        "Field texts are read as the window reads them: the leading decimal digits, truncated\n"
+        "(\"1.9\" is 1, \"\" and \"-5\" are 0).\n"
+        "Exit status: 0 written (or would be, with --dry-run); 1 the file could not be created or\n"
+        "written, or a report could not be written to standard output; 2 usage error, or the\n"
+        "message cannot be read; 3 refused (nothing to sound, or the audio is too long); 4 out of\n"
+        "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP) during a save, which leaves\n"
+        "no temporary file and the old file as it was. With --batch, the worst of its lines:\n"
+        "out of memory, then a failed file, then a refused line.\n";
+    return text;
 }

@@ -1,4 +1,4 @@
-// The command line of velmora-cli.
+// The command line of velmora-cli: one table of options drives both the parser and --help.
 #pragma once
 
 #include <optional>
@@ -8,13 +8,21 @@
 enum class MessageEncoding { Utf8, Cp932 };
 
 struct CliOptions {
-    std::optional<std::string> output;  // "-" is standard output
-    std::optional<std::string> input;   // "-" is standard input
-    std::optional<std::string> message; // the words after the options, joined by blanks
-    std::string dot = "100";            // field texts, exactly as typed into the form
+    std::optional<std::string> output;   // "-" is standard output; with --batch, a folder
+    std::optional<std::string> input;    // "-" is standard input
+    std::optional<std::string> message;  // the words after the options, joined by blanks
+    std::string dot = "100";             // field texts, exactly as typed into the form
     std::string frequency = "1000";
     std::string volume = "50";
+    bool dotGiven = false;
+    std::optional<double> wpm;         // words per minute, which gives the dot length instead of --dot
+    std::optional<double> farnsworth;  // the overall speed of Farnsworth timing
+    std::optional<std::string> labels;  // a label file; its extension picks the format
     MessageEncoding encoding = MessageEncoding::Utf8;
+    bool wordGap = false;
+    bool foldKana = false;
+    bool batch = false;
+    bool listCodes = false;
     bool dryRun = false;
     bool quiet = false;
     bool help = false;

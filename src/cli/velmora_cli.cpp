@@ -1,17 +1,23 @@
 #include "cli/velmora_cli.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <new>
 #include <optional>
 
-#include "cli/dry_run.h"
-#include "cli/field_warnings.h"
-#include "cli/message_text.h"
-#include "cli/options.h"
-#include "morse/create_command.h"
+#include "cli/code_listing.h"
 #include "cli/code_page.h"
 #include "cli/console.h"
-#include "platform/file_output.h"
+#include "cli/dry_run.h"
+#include "cli/field_warnings.h"
+#include "cli/label_track.h"
+#include "cli/message_text.h"
+#include "cli/options.h"
 #include "cli/stand_in_form.h"
+#include "morse/code_table.h"
+#include "morse/create_command.h"
+#include "morse/parameters.h"
+#include "platform/file_output.h"
 #include "runtime/fatal.h"
 #include "runtime/program_texts.h"
 #include "runtime/string_registry.h"
@@ -26,7 +32,7 @@ struct RuntimeOutOfMemoryError : std::bad_alloc {};
 
 void ThrowOutOfMemory(const char*) { throw RuntimeOutOfMemoryError(); }
 
-// The text runtime for one run, released however the run ends.
+// The text runtime for the program's life, released however it ends.
 class RuntimeSession {
   public:
     RuntimeSession() {
@@ -57,9 +63,8 @@ int Report(const std::string& text, int exitCode) {
     return kExitFileFailed;
 }
 
-// The message, from the words or from --input; none (with the usage error shown) if unreadable.
-std::optional<std::string> ReadMessage(const CliOptions& options, int& exitCode) {
-    if (!options.input) return options.message;
+// The input named by --input, or none (with the usage error shown) if it cannot be read.
+std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
     const bool standardInput = *options.input == "-";
     if (standardInput && StandardInputIsTerminal() && !options.quiet) {
 #ifdef _WIN32
@@ -73,15 +78,16 @@ std::optional<std::string> ReadMessage(const CliOptions& options, int& exitCode)
         const std::string source = standardInput ? "standard input" : "'" + *options.input + "'";
         const std::string why = read.isFolder ? "it is a folder" : SystemErrorText(read.systemError);
         exitCode = UsageError("cannot read the message from " + source + ": " + why);
-        return std::nullopt;
     }
-    // A file usually ends its one line with a line break, which is not part of the message.
-    std::string& bytes = *read.bytes;
+    return std::move(read.bytes);
+}
+
+// A message usually ends its one line with a line break, which is not part of it.
+void DropFinalLineBreak(std::string& bytes) {
     if (!bytes.empty() && bytes.back() == '\n') {
         bytes.pop_back();
         if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
     }
-    return std::move(bytes);
 }
 
 int ExitFor(CreateOutcome outcome) {
@@ -97,10 +103,52 @@ int ExitFor(CreateOutcome outcome) {
     return kExitRefused;
 }
 
+// How bad an exit status is, for the worst of a batch: out of memory, a failed file, a refusal.
+int Severity(int exitCode) {
+    switch (exitCode) {
+        case kExitWritten: return 0;
+        case kExitRefused: return 1;
+        case kExitFileFailed: return 2;
+        default: return 3;
+    }
+}
+
+// One run of the Create command: its message, where its file goes and what is said about it.
+struct Job {
+    std::string message;                // in the encoding the options give
+    std::string output;                 // UTF-8; "-" is standard output; empty for a dry run
+    std::optional<std::string> labels;  // UTF-8
+    std::string prefix = "velmora-cli: ";  // "velmora-cli: line 3: " in a batch
+    std::string outcomePrefix;             // before the outcome line: "velmora-cli: line 3: " in a batch
+};
+
+// Writes the label file of a run: one row per sounded character, with the character as the user
+// gave it. The k-th span belongs to the k-th byte of the message that has a code.
+int WriteLabels(const Job& job, const MessageText& text, const std::vector<CharacterSpan>& spans) {
+    std::vector<Label> labels;
+    labels.reserve(spans.size());
+    std::size_t next = 0;
+    for (std::size_t at = 0; at < text.cp932.size() && next < spans.size(); ++at) {
+        const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
+        if (entry == nullptr) continue;
+        const std::string& typed = text.characters[text.characterOfByte[at]];
+        labels.push_back({spans[next].start, spans[next].end, typed, std::string(entry->sequence)});
+        ++next;
+    }
+    const std::string track = LabelTrack(labels, *LabelFormatOf(*job.labels));
+    const auto path = PlatformPathFromUtf8(*job.labels);
+    const FileResult written =
+        path ? FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()})
+             : FileResult{FileOutcome::OpenFailed, 0};
+    if (written.outcome == FileOutcome::Written) return kExitWritten;
+    Say(job.prefix + "cannot write the labels to " + *job.labels + ": " + SystemErrorText(written.systemError) + "\n");
+    return kExitFileFailed;
+}
+
 // Where the file goes; false (with the usage error shown) if it cannot go there.
-bool ChooseDestination(const CliOptions& options, StandInForm& form, int& exitCode) {
-    if (!options.output || options.dryRun) return true;
-    if (*options.output == "-") {
+bool ChooseDestination(const Job& job, StandInForm& form, int& exitCode) {
+    if (job.output.empty()) return true;
+    if (job.output == "-") {
         if (StandardOutputIsTerminal()) {
             exitCode = UsageError("will not write audio to a terminal; redirect standard output or give a file");
             return false;
@@ -108,14 +156,80 @@ bool ChooseDestination(const CliOptions& options, StandInForm& form, int& exitCo
         form.AnswerSaveDialog(SaveTarget::StandardOutput);
         return true;
     }
-    const auto path = PlatformPathFromUtf8(*options.output);
+    const auto path = PlatformPathFromUtf8(job.output);
     if (!path) {
-        exitCode = UsageError("the output path '" + *options.output + "' cannot be written on this system");
+        exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
         return false;
     }
-    form.AnswerSaveDialog(SaveTarget::File, *path, *options.output);
-    ConsoleEndOnInterrupt();
+    form.AnswerSaveDialog(SaveTarget::File, *path, job.output);
     return true;
+}
+
+int RunJob(const CliOptions& options, const RunStyle& style, const std::string& dotText, Job job) {
+    int exitCode = kExitWritten;
+    StandInForm form;
+    if (!ChooseDestination(job, form, exitCode)) return exitCode;
+    const bool mapCharacters = job.labels.has_value();
+    MessageText text = MessageTextFrom(job.message, options.encoding, {mapCharacters, options.wordGap});
+    job.message = std::string();  // the message is held once, as code page 932, from here on
+    if (!options.quiet) {
+        Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
+        form.OnMessage([&job](const StandInForm::Message& shown) {
+            std::string line = job.outcomePrefix + Utf8FromCp932(shown.caption) + ": " + Utf8FromCp932(shown.text);
+            if (!shown.cause.empty()) line += " (" + shown.cause + ")";
+            Say(line + "\n");
+        });
+    }
+    form.SetField(kMessageFieldId, mapCharacters ? text.cp932 : std::move(text.cp932));
+    form.SetField(kDotFieldId, dotText);
+    form.SetField(kFrequencyFieldId, options.frequency);
+    form.SetField(kVolumeFieldId, options.volume);
+
+    if (options.dryRun) {
+        CreateInputs inputs;
+        CreateReadInputs(form, inputs, style);
+        const auto refused = CreateRefusal(inputs);
+        if (refused) CreateShowRefusal(form, *refused);
+        return Report(DryRunReport(inputs, style, refused), refused ? ExitFor(*refused) : kExitWritten);
+    }
+    std::vector<CharacterSpan> spans;
+    exitCode = ExitFor(CreateCommand(form, style, mapCharacters ? &spans : nullptr));
+    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, text, spans);
+    return exitCode;
+}
+
+// One WAV per non-empty line, named after its line number; a refused line does not stop the rest.
+int RunBatch(const CliOptions& options, const RunStyle& style, const std::string& dotText, const std::string& input) {
+    const std::filesystem::path folder(std::u8string(options.output->begin(), options.output->end()));
+    std::error_code error;
+    std::filesystem::create_directory(folder, error);
+    if (!std::filesystem::is_directory(folder)) {
+        return UsageError("--batch writes into a folder, and '" + *options.output + "' is none (" + error.message() + ")");
+    }
+    const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
+    int worst = kExitWritten;
+    std::size_t lineNumber = 0;
+    for (std::size_t at = 0; at <= input.size();) {
+        std::size_t end = input.find('\n', at);
+        if (end == std::string::npos) end = input.size();
+        std::string line = input.substr(at, end - at);
+        at = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        char stem[32];
+        std::snprintf(stem, sizeof stem, "%04zu", lineNumber);
+        const auto named = [&folder, &stem](const std::string& suffix) {
+            const std::u8string path = (folder / (std::string(stem) + suffix)).u8string();
+            return std::string(path.begin(), path.end());
+        };
+        const std::string prefix = "velmora-cli: line " + std::to_string(lineNumber) + ": ";
+        Job job{std::move(line), named(".wav"), std::nullopt, prefix, prefix};
+        if (options.labels) job.labels = named(extension);
+        const int status = RunJob(options, style, dotText, std::move(job));
+        if (Severity(status) > Severity(worst)) worst = status;
+    }
+    return worst;
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -124,38 +238,45 @@ int Run(const std::vector<std::string>& arguments) {
     const CliOptions& options = parsed.options;
     if (options.help) return Report(UsageText(), kExitWritten);
     if (options.version) return Report("velmora-cli " VELMORA_VERSION "\n", kExitWritten);
+    if (options.listCodes) return Report(CodeListing(), kExitWritten);
+
+    // --wpm stands for the dot length it gives, typed into the field as a whole number.
+    const std::string dotText = options.wpm ? std::to_string(DotMillisecondsForWpm(*options.wpm)) : options.dot;
+    RunStyle style;
+    style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
+    if (options.farnsworth) {
+        const int32_t dot = FieldNumberFromText(dotText);
+        if (dot <= 0) return UsageError("--farnsworth needs a dot length above 0 ms");
+        if (*options.farnsworth >= WordsPerMinute(dot)) {
+            char speeds[96];
+            std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
+                          *options.farnsworth, WordsPerMinute(dot));
+            return UsageError(speeds);
+        }
+        style.overallWpm = *options.farnsworth;
+    }
 
     int exitCode = kExitWritten;
-    StandInForm form;
-    if (!ChooseDestination(options, form, exitCode)) return exitCode;
-    {
-        std::optional<std::string> message = ReadMessage(options, exitCode);
-        if (!message) return exitCode;
-        MessageText text = MessageTextFrom(*message, options.encoding);
-        message.reset();  // the message is held once, as code page 932, from here on
-        if (!options.quiet) {
-            Say(LeftOutReport(text.leftOut, kLeftOutLinesShown));
-            for (const std::string& warning : FieldWarnings(options)) Say(warning);
-        }
-        form.SetField(kMessageFieldId, std::move(text.cp932));
+    if (!options.dryRun && options.output == "-" && StandardOutputIsTerminal()) {
+        return UsageError("will not write audio to a terminal; redirect standard output or give a file");
     }
-    form.SetField(kDotFieldId, options.dot);
-    form.SetField(kFrequencyFieldId, options.frequency);
-    form.SetField(kVolumeFieldId, options.volume);
+    std::string message;
+    if (options.input) {
+        std::optional<std::string> read = ReadInput(options, exitCode);
+        if (!read) return exitCode;
+        message = std::move(*read);
+    } else {
+        message = *options.message;
+    }
     if (!options.quiet) {
-        form.OnMessage([](const StandInForm::Message& shown) {
-            std::string line = Utf8FromCp932(shown.caption) + ": " + Utf8FromCp932(shown.text);
-            if (!shown.cause.empty()) line += " (" + shown.cause + ")";
-            Say(line + "\n");
-        });
+        for (const std::string& warning : FieldWarnings(options, dotText)) Say(warning);
     }
+    if (!options.dryRun) ConsoleEndOnInterrupt();
 
-    RuntimeSession runtime;
-    if (!options.dryRun) return ExitFor(CreateCommand(form));
-    CreateInputs inputs;
-    CreateReadInputs(form, inputs);
-    const auto refused = CreateRefusal(form, inputs);
-    return Report(DryRunReport(inputs, refused), refused ? ExitFor(*refused) : kExitWritten);
+    const RuntimeSession runtime;
+    if (options.batch) return RunBatch(options, style, dotText, message);
+    DropFinalLineBreak(message);
+    return RunJob(options, style, dotText, {std::move(message), options.dryRun ? "" : *options.output, options.labels, "velmora-cli: ", ""});
 }
 
 }  // namespace

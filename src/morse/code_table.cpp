@@ -99,6 +99,14 @@ constexpr std::array<uint8_t, 256> MakeIndex() {
 
 constexpr std::array<uint8_t, 256> kIndex = MakeIndex();
 
+constexpr std::array<uint8_t, 256> MakeUnitLengths() {
+    std::array<uint8_t, 256> lengths{};
+    for (const CodeEntry& entry : kEntries) lengths[entry.character] = static_cast<uint8_t>(entry.unitLength);
+    return lengths;
+}
+
+constexpr std::array<uint8_t, 256> kUnitLengths = MakeUnitLengths();
+
 constexpr int CountCharacters() {
     int count = 0;
     for (const CodeRow& row : kCodeRows) count += static_cast<int>(row.characters.size());
@@ -109,6 +117,8 @@ static_assert(CountCharacters() == kCodeEntryCount, "every row's characters make
 }  // namespace
 
 const std::array<CodeEntry, kCodeEntryCount>& CodeEntries() { return kEntries; }
+
+const std::array<uint8_t, 256>& CodeUnitLengths() { return kUnitLengths; }
 
 const CodeEntry* CodeLookup(unsigned char byte) {
     const uint8_t slot = kIndex[byte];

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "morse/timing.h"
+
 struct CodeEntry {
     unsigned char character;
     std::string_view sequence;  // '.' a dot, '-' a dash, first element first
@@ -14,16 +16,16 @@ struct CodeEntry {
 
 inline constexpr int kCodeEntryCount = 113;
 
-// Units a character occupies: a dot is 1, a dash 3, each gap between elements 1, and the
-// letter gap after the character 3.
-constexpr int CodeUnitLength(std::string_view sequence) {
-    int units = 3 + static_cast<int>(sequence.size()) - 1;
-    for (char element : sequence) units += element == '-' ? 3 : 1;
-    return units;
-}
+// Units a character occupies: its elements with the gaps between them, and the character gap
+// after it.
+constexpr int CodeUnitLength(std::string_view sequence) { return ElementUnits(sequence) + kCharacterGapUnits; }
 
 // All entries, in the order they are tried.
 const std::array<CodeEntry, kCodeEntryCount>& CodeEntries();
 
 // The entry of `byte`, or nullptr for a byte that cannot be sounded.
 const CodeEntry* CodeLookup(unsigned char byte);
+
+// The unit length of every byte, 0 for a byte that cannot be sounded: one load per byte for the
+// passes over a whole message.
+const std::array<uint8_t, 256>& CodeUnitLengths();

@@ -1,8 +1,8 @@
 #include "morse/create_command.h"
 
-#include "morse/measure.h"
+#include <climits>
+
 #include "morse/parameters.h"
-#include "morse/render.h"
 #include "runtime/program_texts.h"
 #include "wav/audio_image.h"
 #include "wav/audio_output.h"
@@ -17,11 +17,6 @@ const char* RefusalText(CreateOutcome why) {
     }
 }
 
-CreateOutcome Refuse(Form& form, CreateOutcome why) {
-    form.ShowMessage(RefusalText(why), kSorryCaption.cp932, MessageIcon::Exclamation, {});
-    return why;
-}
-
 CreateOutcome FromSave(SaveOutcome saved) {
     switch (saved) {
         case SaveOutcome::Cancelled: return CreateOutcome::Cancelled;
@@ -34,36 +29,52 @@ CreateOutcome FromSave(SaveOutcome saved) {
 
 }  // namespace
 
+Timing RunStyle::TimingFor(int32_t dotLength) const {
+    if (overallWpm > 0.0) return FarnsworthTiming(dotLength, overallWpm);
+    return words == WordBreaks::Kept ? WordGapTiming(dotLength) : DefaultTiming(dotLength);
+}
+
 // The fields are read in the program's order: the message, then the dot length (which fixes the
 // sample count at once), the frequency and the volume.
-void CreateReadInputs(Form& form, CreateInputs& inputs) {
+void CreateReadInputs(Form& form, CreateInputs& inputs, const RunStyle& style) {
     ReadField(form, kMessageFieldId, inputs.message);
-    inputs.unitCount = MeasureAndClean(inputs.message);
+    inputs.measurement = MeasureMessage(inputs.message, style.words);
+    inputs.unitCount = inputs.measurement.Units();
     inputs.dotLength = ReadFieldNumber(form, kDotFieldId, inputs.fieldText);
-    inputs.sampleCount = SampleCount(static_cast<int32_t>(inputs.unitCount), inputs.dotLength);
+    inputs.timing = style.TimingFor(inputs.dotLength);
+    inputs.exactSamples = inputs.measurement.Samples(inputs.timing);
+    inputs.sampleCount = style.IsWindows() ? SampleCount(static_cast<int32_t>(inputs.unitCount), inputs.dotLength)
+                         : inputs.exactSamples >= 0 && inputs.exactSamples <= INT32_MAX
+                             ? static_cast<int32_t>(inputs.exactSamples)
+                             : -1;
     inputs.toneFrequency = ReadFieldNumber(form, kFrequencyFieldId, inputs.fieldText);
     inputs.volume = ReadFieldNumber(form, kVolumeFieldId, inputs.fieldText);
 }
 
-// A message with nothing to sound has no length, and a product that wrapped in 32 bits or went
+// A message with nothing to sound has no length, and a length that wrapped in 32 bits or went
 // negative sizes no image: both are refused before the save dialog, so that no empty or broken
 // file is offered. A dot length of 0 makes the header-only file it always has.
-std::optional<CreateOutcome> CreateRefusal(Form& form, const CreateInputs& inputs) {
+std::optional<CreateOutcome> CreateRefusal(const CreateInputs& inputs) {
     if (inputs.dotLength == 0) return std::nullopt;
-    if (inputs.unitCount < 0) return Refuse(form, CreateOutcome::NothingToSound);
-    const std::optional<int32_t> exact = ExactSampleCount(inputs.unitCount, inputs.dotLength);
-    if (!exact || *exact != inputs.sampleCount) return Refuse(form, CreateOutcome::TooLong);
+    if (inputs.measurement.characters == 0) return CreateOutcome::NothingToSound;
+    if (inputs.dotLength < 0 || inputs.exactSamples != inputs.sampleCount) return CreateOutcome::TooLong;
     return std::nullopt;
 }
 
-CreateOutcome CreateCommand(Form& form) {
+CreateOutcome CreateShowRefusal(Form& form, CreateOutcome why) {
+    form.ShowMessage(RefusalText(why), kSorryCaption.cp932, MessageIcon::Exclamation, {});
+    return why;
+}
+
+CreateOutcome CreateCommand(Form& form, const RunStyle& style, std::vector<CharacterSpan>* spans) {
     CreateInputs inputs;
-    CreateReadInputs(form, inputs);
-    if (const auto refused = CreateRefusal(form, inputs)) return *refused;
+    CreateReadInputs(form, inputs, style);
+    if (const auto refused = CreateRefusal(inputs)) return CreateShowRefusal(form, *refused);
 
     AudioImage image = AudioImageNew(inputs.sampleCount);
     // The size fits a WAV file, so a missing block means the heap could not give it.
-    if (image.block == nullptr) return Refuse(form, CreateOutcome::OutOfMemory);
-    Render(inputs.message.Get(), AudioImageSamples(image), inputs.dotLength, inputs.toneFrequency, inputs.volume);
+    if (image.block == nullptr) return CreateShowRefusal(form, CreateOutcome::OutOfMemory);
+    RenderMessage(inputs.message.Get(), AudioImageSamples(image), inputs.timing,
+                  ToneMake(inputs.toneFrequency, inputs.volume), spans);
     return FromSave(AudioImageSave(image, form));
 }

@@ -1,36 +1,64 @@
 #include "morse/measure.h"
 
-#include <array>
+#include <string>
 
 #include "morse/code_table.h"
 
 namespace {
 
-// Unit length of every byte, 0 for the bytes without a code: one load per byte in the loops below.
-const std::array<uint8_t, 256>& UnitLengths() {
-    static const std::array<uint8_t, 256> lengths = [] {
-        std::array<uint8_t, 256> table{};
-        for (const CodeEntry& entry : CodeEntries()) table[entry.character] = static_cast<uint8_t>(entry.unitLength);
-        return table;
-    }();
-    return lengths;
+// Blank, tab, line breaks; the ideographic space is the pair 0x81 0x40.
+bool IsSpaceByte(unsigned char byte) { return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r'; }
+
+// Whitespace between two sounded characters becomes one blank; whitespace before the first or
+// after the last adds nothing, and other bytes without a code do not part words. The walk knows
+// double-byte characters only to find the ideographic space: their bytes are kept or dropped
+// one by one, as the window's pass does, so the same bytes sound either way.
+void CleanKeepingWords(TextVar& message, Measurement& measured) {
+    const auto& lengths = CodeUnitLengths();
+    const auto bytes = TextUnsignedBytes(message.Get());
+    std::string cleaned;
+    cleaned.reserve(bytes.size());
+    bool gap = false;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const unsigned char byte = bytes[at];
+        const bool pair = IsCp932LeadByte(byte) && at + 1 < bytes.size();
+        if (IsSpaceByte(byte) || (pair && byte == 0x81 && bytes[at + 1] == 0x40)) {
+            gap = !cleaned.empty();
+            at += pair ? 1 : 0;
+            continue;
+        }
+        if (pair) continue;  // a lead byte has no code; its second byte is examined next
+        if (lengths[byte] == 0) continue;
+        if (gap) {
+            cleaned += ' ';
+            ++measured.wordBreaks;
+            gap = false;
+        }
+        cleaned += static_cast<char>(byte);
+    }
+    Text kept = TextNew(static_cast<int32_t>(cleaned.size()));
+    cleaned.copy(kept, cleaned.size());
+    message.Assign(kept);
 }
 
 }  // namespace
 
-// One pass to measure and one to copy, whatever the message holds: cutting bytes one at a time
-// would move the rest of the message for every cut. A message that is clean already is kept.
-int64_t MeasureAndClean(TextVar& message) {
-    const auto& lengths = UnitLengths();
+// One pass to measure and, unless the message is clean already, one to copy: cutting bytes one
+// at a time would move the rest of the message for every cut.
+Measurement MeasureMessage(TextVar& message, WordBreaks words) {
+    const auto& lengths = CodeUnitLengths();
     const auto bytes = TextUnsignedBytes(message.Get());
+    Measurement measured;
     int64_t units = 0;
-    int32_t kept = 0;
     for (unsigned char byte : bytes) {
         units += lengths[byte];
-        kept += lengths[byte] != 0;
+        measured.characters += lengths[byte] != 0;
     }
-    if (static_cast<std::size_t>(kept) != bytes.size()) {
-        Text cleaned = TextNew(kept);
+    measured.elementUnits = units - kCharacterGapUnits * measured.characters;
+    if (words == WordBreaks::Kept) {
+        CleanKeepingWords(message, measured);
+    } else if (static_cast<std::size_t>(measured.characters) != bytes.size()) {
+        Text cleaned = TextNew(static_cast<int32_t>(measured.characters));
         char* out = cleaned;
         for (unsigned char byte : bytes) {
             *out = static_cast<char>(byte);
@@ -39,6 +67,7 @@ int64_t MeasureAndClean(TextVar& message) {
         *out = '\0';  // the value's closing zero, which a dropped last byte may have covered
         message.Assign(cleaned);
     }
-    // The last character is followed by no letter gap.
-    return units - 3;
+    return measured;
 }
+
+int64_t MeasureAndClean(TextVar& message) { return MeasureMessage(message, WordBreaks::Dropped).Units(); }

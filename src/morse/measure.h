@@ -1,15 +1,40 @@
-// The first pass over a message: cut out every byte that cannot be sounded and count the units
-// that the rest will take.
+// The first pass over a message: cut out every byte that cannot be sounded and measure what the
+// rest will take.
 #pragma once
 
 #include <cstdint>
 
+#include "morse/timing.h"
 #include "runtime/text.h"
 
 // The unit count when nothing is left to sound.
 inline constexpr int64_t kNothingToSound = -3;
 
-// Replaces `message` with its cleaned form (the bytes with a code, in their order) and returns
-// the unit count: the sum of the characters' unit lengths less the letter gap after the last
-// one, or kNothingToSound. Counted in 64 bits so that no message can wrap it.
+// Whether whitespace between two sounded characters keeps the words apart. The window drops it
+// with every other byte that has no code; kept, it stays in the cleaned message as one blank.
+enum class WordBreaks { Dropped, Kept };
+
+// What the cleaned message takes, in parts from which any timing gives the length. Counted in
+// 64 bits, so that no message can wrap them.
+struct Measurement {
+    int64_t characters = 0;    // sounded characters
+    int64_t elementUnits = 0;  // their elements and the gaps inside them, in units
+    int64_t wordBreaks = 0;    // of the gaps between characters, those between words
+
+    int64_t CharacterGaps() const { return characters - 1 - wordBreaks; }
+    // In units, gaps of 3 between characters and 7 between words: from the start of the first
+    // element to the end of the last, or kNothingToSound.
+    int64_t Units() const { return elementUnits + kCharacterGapUnits * CharacterGaps() + kWordGapUnits * wordBreaks; }
+    // In samples, for `timing`: 0 when nothing is left to sound.
+    int64_t Samples(const Timing& timing) const {
+        if (characters == 0) return 0;
+        return elementUnits * timing.unit + CharacterGaps() * timing.characterGap + wordBreaks * timing.wordGap;
+    }
+};
+
+// Replaces `message` with its cleaned form (the bytes with a code, in their order, and one
+// blank between words when they are kept) and measures it.
+Measurement MeasureMessage(TextVar& message, WordBreaks words);
+
+// The window's pass: the cleaned message without word breaks, and its unit count.
 int64_t MeasureAndClean(TextVar& message);

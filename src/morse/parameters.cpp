@@ -32,6 +32,11 @@ int32_t FieldNumberFromDouble(double value) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
 }
 
+int32_t FieldNumberFromText(const std::string& text, std::size_t* used) {
+    const std::string joined = "+" + text;
+    return FieldNumberFromDouble(TextToNumber(joined.c_str(), used));
+}
+
 int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
     const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) * 8u;
     return static_cast<int32_t>(product);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "morse/form.h"
 #include "runtime/text.h"
@@ -15,6 +16,9 @@ void ReadField(Form& form, int controlId, TextVar& receiver);
 // cut to the low 32: "2.99" is 2, "" and "-5" are 0, "4294967301" is 5.
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText);
 int32_t FieldNumberFromDouble(double value);
+// The same reading of a field text that is not a text value (the command line's options).
+// `used` receives how many bytes of "+" and the text the number took.
+int32_t FieldNumberFromText(const std::string& text, std::size_t* used = nullptr);
 
 // Unit count x dot length x 8 in 32-bit arithmetic that wraps, as the image size was always formed.
 int32_t SampleCount(int32_t unitCount, int32_t dotLength);

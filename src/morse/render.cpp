@@ -1,28 +1,38 @@
 #include "morse/render.h"
 
 #include "morse/code_table.h"
-#include "morse/tone.h"
 #include "runtime/text.h"
+
+int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,
+                      std::vector<CharacterSpan>* spans) {
+    int64_t position = 0;
+    bool first = true;
+    bool wordBreak = false;
+    for (unsigned char byte : TextUnsignedBytes(message)) {
+        const CodeEntry* entry = CodeLookup(byte);
+        if (entry == nullptr) {
+            // Cleaning leaves only the blanks between words; any other byte is passed over.
+            wordBreak = wordBreak || byte == ' ';
+            continue;
+        }
+        if (!first) position += wordBreak ? timing.wordGap : timing.characterGap;
+        first = false;
+        wordBreak = false;
+        const int64_t start = position;
+        for (std::size_t k = 0; k < entry->sequence.size(); ++k) {
+            if (k > 0) position += timing.unit * kElementGapUnits;
+            const int64_t span = timing.unit * (entry->sequence[k] == '-' ? kDashUnits : kDotUnits);
+            ToneWrite(samples, position, tone, span);
+            position += span;
+        }
+        if (spans != nullptr) spans->push_back({start, position});
+    }
+    return position;
+}
 
 int64_t Render(const char* message, std::span<uint8_t> samples, int32_t dotLength, int32_t toneFrequency,
                int32_t volume) {
-    const Tone tone = ToneMake(toneFrequency, volume);
-    const int64_t unit = int64_t{dotLength} * kSamplesPerMillisecond;
-    int64_t position = 0;
-    for (unsigned char byte : TextUnsignedBytes(message)) {
-        const CodeEntry* entry = CodeLookup(byte);
-        if (entry == nullptr) continue;  // cleaning leaves none; one that slips through is skipped
-        const std::size_t last = entry->sequence.size() - 1;
-        for (std::size_t k = 0; k <= last; ++k) {
-            const bool dash = entry->sequence[k] == '-';
-            if (dash) {
-                WriteDash(samples, position, tone, dotLength);
-            } else {
-                WriteDot(samples, position, tone, dotLength);
-            }
-            // The element itself, then 1 unit of gap inside the character or 3 after it.
-            position += unit * ((dash ? 3 : 1) + (k == last ? 3 : 1));
-        }
-    }
-    return position;
+    const Timing timing = DefaultTiming(dotLength);
+    const int64_t end = RenderMessage(message, samples, timing, ToneMake(toneFrequency, volume));
+    return end > 0 ? end + timing.characterGap : 0;
 }

@@ -4,9 +4,27 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
-// Dot 1 unit, dash 3, the gap after an element 1 and after a character 3; a unit is 8 samples
-// per millisecond of dot length. Returns where the write position ends: 8 x dot length x
-// (unit count + 3) for a cleaned message. Writes nothing outside `samples`.
+#include "morse/timing.h"
+#include "morse/tone.h"
+
+// Where one sounded character's elements lie: from the first sample of its first element to just
+// past the last sample of its last.
+struct CharacterSpan {
+    int64_t start = 0;
+    int64_t end = 0;
+};
+
+// Writes the elements of the cleaned message into `samples` with `timing` and `tone`: each
+// element is followed by the gap inside the character, each character by a character gap, or a
+// word gap where a blank in the message parts two words. Writes nothing outside `samples`.
+// Returns where the last element ends: the length of the message in samples. `spans`, if given,
+// receives one span per sounded character, in order.
+int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,
+                      std::vector<CharacterSpan>* spans = nullptr);
+
+// The window's rendering, at its timing for the dot length. Returns where the write position
+// ends: past the character gap after the last character, 8 x dot length x (unit count + 3).
 int64_t Render(const char* message, std::span<uint8_t> samples, int32_t dotLength, int32_t toneFrequency,
                int32_t volume);

@@ -10,9 +10,11 @@ constexpr double kTwoPi = 6.283185307179586;
 // Enough whole periods to copy in large strides; about 64 KiB.
 constexpr std::size_t kTileBytes = 64 * 1024;
 
+}  // namespace
+
 // Copies the tone over [position, position + span) clipped to `area`. The phase follows the
 // element's own index, so a clipped start still gets the samples it would have had.
-void WriteElement(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span) {
+void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span) {
     if (tone.tile.empty() || span <= 0) return;
     const int64_t size = static_cast<int64_t>(area.size());
     const int64_t begin = std::max<int64_t>(position, 0);
@@ -30,8 +32,6 @@ void WriteElement(std::span<uint8_t> area, int64_t position, const Tone& tone, i
         phase = 0;
     }
 }
-
-}  // namespace
 
 uint32_t TonePeriod(int32_t frequency) {
     const auto hertz = static_cast<uint32_t>(frequency);
@@ -75,9 +75,9 @@ ToneHeard ToneAsHeard(int32_t frequency, int32_t volume) {
 }
 
 void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength) {
-    WriteElement(area, position, tone, int64_t{dotLength} * 8);
+    ToneWrite(area, position, tone, DefaultTiming(dotLength).unit * kDotUnits);
 }
 
 void WriteDash(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength) {
-    WriteElement(area, position, tone, int64_t{dotLength} * 24);
+    ToneWrite(area, position, tone, DefaultTiming(dotLength).unit * kDashUnits);
 }

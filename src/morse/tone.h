@@ -5,9 +5,7 @@
 #include <span>
 #include <vector>
 
-inline constexpr int kSamplesPerSecond = 8000;
-inline constexpr int kSamplesPerMillisecond = 8;
-inline constexpr uint8_t kSilence = 128;
+#include "morse/timing.h"
 
 // The samples of one run's tone, computed once and copied into every element. `tile` holds
 // whole periods back to back (one period would do; a longer tile makes fewer copies); it is
@@ -32,7 +30,10 @@ struct ToneHeard {
 };
 ToneHeard ToneAsHeard(int32_t frequency, int32_t volume);
 
-// Write one element at `position` of `area`: 8 x dot length samples for a dot, 24 x for a dash.
+// Writes one element of `span` samples at `position` of `area`, starting at the tone's phase 0.
 // Only the part of the element that lies inside `area` is written.
+void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span);
+
+// One dot or one dash at the window's timing for a dot length in milliseconds.
 void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);
 void WriteDash(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);

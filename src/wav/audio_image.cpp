@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include "morse/timing.h"
 #include "platform/heap.h"
 
 namespace {
 
-constexpr uint32_t kSampleRate = 8000;
+constexpr uint32_t kSampleRate = kSamplesPerSecond;
 constexpr uint16_t kBitsPerSample = 8;
 constexpr uint16_t kChannels = 1;
 constexpr uint16_t kFormatPcm = 1;
@@ -56,7 +57,7 @@ AudioImage AudioImageNew(int32_t sampleCount) {
     image.sampleCount = sampleCount;
     WavHeaderWrite(std::span<uint8_t, kWavHeaderSize>(image.block, kWavHeaderSize),
                    static_cast<uint32_t>(sampleCount));
-    std::memset(image.block + kWavHeaderSize, 128, static_cast<std::size_t>(sampleCount));
+    std::memset(image.block + kWavHeaderSize, kSilence, static_cast<std::size_t>(sampleCount));
     return image;
 }
 
