@@ -140,4 +140,34 @@ TEST(MeasureAndClean, KeepsAMessageThatIsCleanAlready) {
     EXPECT_EQ(message.Get(), original);
 }
 
+// Kept word breaks: a run of whitespace between sounded characters is one blank; whitespace at
+// either end, and bytes without a code, part nothing; the sounded bytes are those the window keeps.
+TEST(MeasureMessage, KeepsOneBlankBetweenWords) {
+    struct Case {
+        std::string message;
+        std::string cleaned;
+        int64_t wordBreaks;
+    };
+    const Case cases[] = {
+        {"CQ DE", "CQ DE", 1},
+        {"  CQ \t\r\n DE  ", "CQ DE", 1},
+        {"CQ\x81\x40" "DE", "CQ DE", 1},       // the ideographic space
+        {"CQ,DE", "CQDE", 0},                 // a comma parts no words
+        {"CQ , DE", "CQ DE", 1},
+        {"A\x83\x40" "B", "AB", 0},             // 0x40 ending a double-byte character is no space
+        {"\x83\x41 \x83\x41", "A A", 1},    // the second byte of a character still sounds
+        {" ", "", 0},
+    };
+    for (const Case& c : cases) {
+        TextVar words(MakeText(c.message));
+        const Measurement kept = MeasureMessage(words, WordBreaks::Kept);
+        TextVar window(MakeText(c.message));
+        const Measurement dropped = MeasureMessage(window, WordBreaks::Dropped);
+        EXPECT_EQ(std::string(words.Get(), static_cast<std::size_t>(TextLength(words.Get()))), c.cleaned) << c.message;
+        EXPECT_EQ(kept.wordBreaks, c.wordBreaks) << c.message;
+        EXPECT_EQ(kept.characters, dropped.characters) << c.message;
+        EXPECT_EQ(kept.Units(), dropped.Units() + (kWordGapUnits - kCharacterGapUnits) * c.wordBreaks) << c.message;
+    }
+}
+
 }  // namespace

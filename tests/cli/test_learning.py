@@ -1,0 +1,139 @@
+"""The options Morse learners use: speed in WPM, word gaps, Farnsworth timing, label tracks and
+batches. Element positions are computed here from the timing rules and read back from the WAV."""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from test_velmora_cli import NOTHING_TO_SOUND, WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
+
+RATE = 8000
+CODES = wav_model.CODES
+
+
+def expected_elements(words, unit, character_gap, word_gap):
+    """(start, end) of every element, in samples, for words of sounded characters."""
+    elements, position = [], 0
+    for w, word in enumerate(words):
+        for c, character in enumerate(word):
+            if w or c:
+                position += word_gap if c == 0 else character_gap
+            for k, element in enumerate(CODES[ord(character)]):
+                if k:
+                    position += unit
+                span = unit * (3 if element == "-" else 1)
+                elements.append((position, position + span))
+                position += span
+    return elements, position
+
+
+def tone_runs(samples):
+    """(start, end) of each stretch of tone: an element starts at phase 0, whose sample is silence,
+    and its other silent samples are single; eight silent samples in a row are a gap."""
+    runs, start, silent = [], None, 0
+    for i, s in enumerate(samples):
+        if s != 128:
+            if start is None:
+                start = i - 1
+            silent = 0
+            end = i + 1
+        elif start is not None:
+            silent += 1
+            if silent == 8:
+                runs.append((start, end))
+                start = None
+    if start is not None:
+        runs.append((start, end))
+    return runs
+
+
+class Timing(CliTestCase):
+    def test_wpm_is_the_dot_length_of_paris(self):
+        for wpm, dot in [("20", "60"), ("12", "100"), ("13.5", "89"), ("5", "240")]:
+            with self.subTest(wpm=wpm):
+                _, by_speed = self.create("-q", "--wpm", wpm, "PARIS", name="w.wav")
+                _, by_dot = self.create("-q", "-d", dot, "PARIS", name="d.wav")
+                self.assertEqual(by_speed, by_dot)
+                self.assertEqual(by_speed, wav_model.wav(b"PARIS", dot=dot.encode()))
+        self.assertEqual(run("-o", self.path("x.wav"), "--wpm", "20", "-d", "60", "E").returncode, 2)
+
+    def test_word_gaps_at_their_sample_positions(self):
+        result, data = self.create("--word-gap", "-d", "10", " CQ  CQ\tDE\u3000JA1, TEST ")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        self.assertNotIn("U+0020", text(result.stderr), "whitespace parts words and is not left out")
+        elements, length = expected_elements(["CQ", "CQ", "DE", "JA1", "TEST"], 80, 240, 560)
+        self.assertEqual(len(data), 44 + length, "no gap before the first or after the last word")
+        self.assertEqual(tone_runs(data[44:]), elements)
+
+    def test_farnsworth_stretches_only_the_gaps(self):
+        result, data = self.create("--wpm", "20", "--farnsworth", "10", "--word-gap", "PARIS PARIS")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        ta = (60 * 20 - 37.2 * 10) / (10 * 20)
+        elements, length = expected_elements(["PARIS", "PARIS"], 480, round(3 * ta / 19 * RATE),
+                                             round(7 * ta / 19 * RATE))
+        self.assertEqual(len(data), 44 + length)
+        self.assertEqual(tone_runs(data[44:]), elements)
+        dry = text(run("-n", "--wpm", "20", "--farnsworth", "10", "E").stdout)
+        self.assertIn("10 WPM overall, characters at 20 WPM", dry)
+        self.assertEqual(run("-n", "--wpm", "20", "--farnsworth", "20", "E").returncode, 2, "s must be below c")
+
+
+class Labels(CliTestCase):
+    def test_labels_lie_on_the_tone_and_the_gaps_between_them_are_silent(self):
+        result, data = self.create("--word-gap", "--wpm", "25", "--farnsworth", "15", "--labels",
+                                   self.path("l.txt"), "SOS ｲﾛﾊ (1)")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        samples = data[44:]
+        rows = [line.split("\t") for line in open(self.path("l.txt"), encoding="utf-8").read().splitlines()]
+        labels = [(round(float(a) * RATE), round(float(b) * RATE), t.split(" ")) for a, b, t in rows]
+        self.assertEqual([c for _, _, (c, _) in labels], list("SOSｲﾛﾊ(1)"))
+        self.assertEqual([e for _, _, (_, e) in labels], [CODES[ord(c)] for c in "SOS"] +
+                         [CODES[b] for b in "ｲﾛﾊ".encode("cp932")] + [CODES[ord(c)] for c in "(1)"])
+        previous_end = 0
+        for start, end, _ in labels:
+            self.assertNotEqual(samples[start + 1], 128, "a label starts on its first element")
+            self.assertNotEqual(samples[end - 1], 128, "and ends on its last")
+            self.assertTrue(all(s == 128 for s in samples[previous_end:start]), "the gap before it is silent")
+            previous_end = end
+        self.assertEqual(previous_end, len(samples))
+
+    def test_every_format_and_standard_output(self):
+        for name, first in [("l.srt", "1\n00:00:00,000 --> 00:00:00,100\nE .\n"),
+                            ("l.vtt", "WEBVTT\n\n00:00:00.000 --> 00:00:00.100\nE .\n"),
+                            ("l.csv", "start,end,character,elements\n0.000000,0.100000,E,.\n")]:
+            with self.subTest(format=name):
+                result = run("-q", "--labels", self.path(name), "-o", "-", "ET")
+                self.assertEqual(result.stdout, wav_model.wav(b"ET"))
+                self.assertTrue(open(self.path(name), encoding="utf-8").read().startswith(first))
+        self.assertEqual(run("--labels", self.path("l.doc"), "-o", self.path("x.wav"), "E").returncode, 2)
+
+
+class Batch(CliTestCase):
+    def test_a_refused_line_does_not_stop_the_others(self):
+        with open(self.path("drills.txt"), "w", encoding="utf-8") as f:
+            f.write("SOS\r\nPARIS\n\n!!!\nCQ\n")
+        result = run("--batch", "-i", self.path("drills.txt"), "-o", self.path("out"), "--labels", "x.srt")
+        self.assertEqual(result.returncode, 3, "the worst outcome: a refused line")
+        self.assertIn(f"line 4: {NOTHING_TO_SOUND}", text(result.stderr))
+        self.assertIn(f"line 5: {WRITTEN}", text(result.stderr))
+        self.assertEqual(sorted(os.listdir(self.path("out"))),
+                         ["0001.srt", "0001.wav", "0002.srt", "0002.wav", "0005.srt", "0005.wav"])
+        for name, message in [("0001.wav", b"SOS"), ("0002.wav", b"PARIS"), ("0005.wav", b"CQ")]:
+            self.assertEqual(open(os.path.join(self.path("out"), name), "rb").read(), wav_model.wav(message))
+
+
+class CodeList(unittest.TestCase):
+    def test_the_list_is_the_code_table(self):
+        listed = {}
+        for line in text(run("--list-codes").stdout).splitlines():
+            parts = line.split()
+            if len(parts) == 4 and parts[3] == "units":
+                listed[parts[0].encode("cp932")] = (parts[1], int(parts[2]))
+        self.assertEqual(len(listed), 113)
+        for byte, sequence in CODES.items():
+            self.assertEqual(listed[bytes([byte])][0], sequence)
+
+
+if __name__ == "__main__":
+    unittest.main()
