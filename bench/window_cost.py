@@ -26,7 +26,8 @@ for a second or two must be supplied anew, page by page, and a step after a paus
 person spends in the dialog, say) pays up to half a second more to write 184 MB. --no-prime
 shows that.
 
-Windows are seen through xdotool, polled every few milliseconds: a figure may be late by a poll.
+A window shows when X maps it: xev on the root window reports the moment, so that nothing polls
+(a process started every few milliseconds would compete with the program for the processors).
 There is no window manager on the virtual display, and Wine waits up to 2 s for one to confirm
 every window it hides (its log says "wait_for_withdrawn_state ... wait timed out"), which would
 add 2 s to every dialog that closes. The prefix here is told that no manager is there
@@ -35,16 +36,59 @@ add 2 s to every dialog that closes. The prefix here is told that no manager is 
 import argparse
 import os
 import pathlib
+import queue
 import statistics
 import subprocess
 import sys
+import threading
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 BUILD = ROOT / "build" / "win32"
 sys.path.insert(0, str(ROOT / "tests" / "gui"))
+sys.dont_write_bytecode = True  # no caches beside the tests' helpers
 
-POLL = 0.005  # seconds between looks for a window
+POLL = 0.005  # seconds between looks for the file
+
+
+class MapWatcher:
+    """The moments at which top-level windows are mapped, as X reports them."""
+
+    def __init__(self, env: dict):
+        self.env = env
+        self.process = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure"], env=env,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        text=True, start_new_session=True)
+        self.maps = queue.Queue()  # (moment, X window)
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        moment = None
+        for line in self.process.stdout:
+            if line.startswith("MapNotify event"):
+                moment = time.perf_counter()
+            elif moment is not None and "window 0x" in line:
+                self.maps.put((moment, int(line.split("window ")[1].split(",")[0], 16)))
+                moment = None
+
+    def shown(self, title: str, since: float, while_waiting=lambda: None) -> float:
+        """Seconds from `since` until a window named `title` was mapped."""
+        while True:
+            try:
+                moment, window = self.maps.get(timeout=POLL)
+            except queue.Empty:
+                while_waiting()
+                if time.perf_counter() - since > 600:
+                    raise RuntimeError(f"no window {title!r} after 600 s")
+                continue
+            name = subprocess.run(["xdotool", "getwindowname", str(window)], env=self.env, capture_output=True,
+                                  stdin=subprocess.DEVNULL).stdout.decode().strip()
+            if moment >= since and name == title:
+                return moment - since
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
 
 
 def build(skip: bool):
@@ -80,6 +124,8 @@ def main() -> int:
 
     work = folder / "work"
     work.mkdir(parents=True, exist_ok=True)
+    for old in work.glob("*.wav"):  # a file of an earlier run must not be taken for this one's
+        old.unlink()
     # "PARIS " repeated; a long message is two equal halves (see set_message).
     long_message = "PARIS " * (args.length // 12 * 2) if args.length > 15000 else ("PARIS " * args.length)[:args.length]
     messages = {"long": long_message.encode("cp932"), "short": b"PARIS"}
@@ -99,16 +145,7 @@ def main() -> int:
     started_load = "{:.2f} {:.2f} {:.2f}".format(*os.getloadavg())
     session = gui.Session()  # a display, Wine prefix and wineserver of its own
     desktop = session.desktop
-    app = None
-
-    def x_window_shows(title: str, since: float, target: pathlib.Path = None, saved: list = None) -> float:
-        while not desktop.x_windows(title):
-            if target is not None and not saved and target.exists():
-                saved.append(time.perf_counter() - since)
-            if time.perf_counter() - since > 600:
-                raise RuntimeError(f"no window {title!r} after 600 s")
-            time.sleep(POLL)
-        return time.perf_counter() - since
+    app = watcher = None
 
     def set_message(text: bytes):
         """Puts the message in the field. The probe takes it on its command line, which holds
@@ -141,16 +178,20 @@ def main() -> int:
         prime(name)
         start = time.perf_counter()
         desktop._xdotool("click", "1")
-        to_dialog = x_window_shows(gui.SAVE_DIALOG_TITLE, start)
+        to_dialog = watcher.shown(gui.SAVE_DIALOG_TITLE, start)
         dialog = desktop.wait_box(gui.SAVE_DIALOG_TITLE, gui.FILE_NAME_BOX)
         desktop.click(dialog, gui.FILE_NAME_BOX)
         desktop.type(target.name)
         time.sleep(0.5)  # the typed name settles before the clock starts
         prime(name)
         saved = []
+
+        def look_for_the_file():
+            if not saved and target.exists():
+                saved.append(time.perf_counter() - start)
         start = time.perf_counter()
         desktop.key("Return")
-        to_box = x_window_shows(done_caption, start, target, saved)
+        to_box = watcher.shown(done_caption, start, look_for_the_file)
         box = desktop.wait_box(done_caption, gui.BOX_TEXT)
         desktop.click(box, gui.ID_OK)
         desktop.wait_gone(done_caption, gui.BOX_TEXT)
@@ -181,6 +222,7 @@ def main() -> int:
         session.wine.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         app.close()
         app = gui.Velmora(desktop, session.exe, work / "velmora.log")
+        watcher = MapWatcher(desktop.env)
         for name in messages:  # warm-up: the program and the message in the cache, the sizes known
             through_cli(name)
         for values in times.values():
@@ -195,6 +237,8 @@ def main() -> int:
             startup.append(time.perf_counter() - start)
         app.close()
     finally:
+        if watcher is not None:
+            watcher.stop()
         if app is not None:
             app.end()
         session.stop()
