@@ -172,9 +172,11 @@ int WriteLabels(const Job& job, const PreparedMessage& message, const std::vecto
     }
     const std::string track = LabelTrack(labels, *LabelFormatOf(*job.labels));
     const auto path = PlatformPathFromUtf8(*job.labels);
-    const FileResult written =
-        path ? FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()})
-             : FileResult{FileOutcome::OpenFailed, 0};
+    if (!path) {
+        Say(job.prefix + "the labels path '" + *job.labels + "' cannot be written on this system\n");
+        return kExitFileFailed;
+    }
+    const FileResult written = FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()});
     if (written.outcome == FileOutcome::Written) return kExitWritten;
     Say(job.prefix + "cannot write the labels to " + *job.labels + ": " + SystemErrorText(written.systemError) + "\n");
     return kExitFileFailed;
