@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <array>
 
+#include "cli/utf8.h"
+
 namespace {
 
 struct FoldRow {
@@ -61,41 +63,6 @@ constexpr std::array<char, 94> kAscii = [] {
     return ascii;
 }();
 
-// Length of the well-formed UTF-8 sequence at the start of `rest`, its code point in `c`; 0 if
-// there is none. Overlong forms, surrogates and code points above U+10FFFF are not well-formed:
-// their bytes pass through one by one, as the message's conversion reports them.
-std::size_t Decode(std::string_view rest, char32_t& c) {
-    if (rest.empty()) return 0;
-    const auto byte = [&rest](std::size_t k) { return static_cast<unsigned char>(rest[k]); };
-    const unsigned char lead = byte(0);
-    std::size_t n = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        c = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (rest.size() < n || byte(1) < low || byte(1) > high) return 0;
-    c = lead & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(k) & 0xC0) != 0x80) return 0;
-        c = (c << 6) | (byte(k) & 0x3F);
-    }
-    return n;
-}
-
 // What a character folds to; empty when it stays as typed.
 std::string_view FoldOf(char32_t c) {
     if (c >= 0xFF01 && c <= 0xFF5E) return {&kAscii[c - 0xFF01], 1};
@@ -109,7 +76,7 @@ std::string_view FoldOf(char32_t c) {
 // combining voiced or semi-voiced mark may follow.
 bool EndsInKana(std::string_view utf8) {
     char32_t c = 0;
-    return utf8.size() >= 3 && Decode(utf8.substr(utf8.size() - 3), c) == 3 && c >= 0xFF66 && c <= 0xFF9D;
+    return utf8.size() >= 3 && Utf8Decode(utf8.substr(utf8.size() - 3), c) == 3 && c >= 0xFF66 && c <= 0xFF9D;
 }
 
 // Appends well-formed UTF-8, each of its characters coming from typed character `index`.
@@ -129,7 +96,7 @@ FoldedText FoldKana(std::string_view input) {
         const std::size_t index = text.typedOffsets.size();
         text.typedOffsets.push_back(at);
         char32_t c = 0;
-        const std::size_t n = Decode(input.substr(at), c);
+        const std::size_t n = Utf8Decode(input.substr(at), c);
         if (n == 0) {  // a byte that is not UTF-8, a character of its own even if it looks like a trailing byte
             text.utf8 += input[at];
             text.origin.push_back(index);
@@ -141,7 +108,7 @@ FoldedText FoldKana(std::string_view input) {
         Append(text, folded, index);
         at += n;
         char32_t mark = 0;
-        if (EndsInKana(folded) && Decode(input.substr(at), mark) != 0 &&
+        if (EndsInKana(folded) && Utf8Decode(input.substr(at), mark) != 0 &&
             (mark == kVoicedMark || mark == kSemiVoicedMark)) {
             Append(text, mark == kVoicedMark ? "ﾞ" : "ﾟ", index);
             at += 3;
