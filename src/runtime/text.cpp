@@ -61,7 +61,7 @@ void TextRelease(Text value) {
 
 int32_t TextLength(const char* value) {
     const unsigned char* block = BlockOf(value);
-    const uint32_t n = block[0] | (block[1] << 8) | (static_cast<uint32_t>(block[2]) << 16) |
+    const uint32_t n = block[0] | (static_cast<uint32_t>(block[1]) << 8) | (static_cast<uint32_t>(block[2]) << 16) |
                        (static_cast<uint32_t>(block[3]) << 24);
     return static_cast<int32_t>(n);
 }
