@@ -30,8 +30,9 @@ namespace {
 
 constexpr int kFields[] = {kDotFieldId, kFrequencyFieldId, kVolumeFieldId};
 constexpr std::size_t kFieldCount = std::size(kFields);
-// Images up to 1 MiB: big enough for every worked example, small enough for many runs a second.
-constexpr std::size_t kHeapCeiling = std::size_t{1} << 20;
+// Images up to 256 KiB (32 s of sound): the worked examples fit many times over, and a run
+// stays short enough for many a second.
+constexpr std::size_t kHeapCeiling = std::size_t{1} << 18;
 
 // The runtime refusing a text value its block ends the run by this exception, not by an abort.
 struct TextRefused : std::bad_alloc {};
