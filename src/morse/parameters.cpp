@@ -15,10 +15,12 @@ void ReadField(Form& form, int controlId, TextVar& receiver) {
 
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText) {
     ReadField(form, controlId, fieldText);
-    Text joined = TextConcat(TextFromLiteral("+"), TextCopy(fieldText.Get()));
-    const double value = TextToNumber(joined);
-    TextRelease(joined);
-    return FieldNumberFromDouble(value);
+    // Each piece is owned until it is consumed, so that a value refused its block (a fatal
+    // reporter that unwinds) leaves none of the others registered.
+    TextVar plus(TextFromLiteral("+"));
+    TextVar copy(TextCopy(fieldText.Get()));
+    const TextVar joined(TextConcat(plus.Take(), copy.Take()));
+    return FieldNumberFromDouble(TextToNumber(joined.Get()));
 }
 
 // Truncated toward zero through a 64-bit integer whose low 32 bits are the result; a value that

@@ -88,7 +88,11 @@ Text TextCopy(const char* value) {
     return copy;
 }
 
+// The parts are released however it ends: also when the joined value is refused its block and
+// a fatal reporter unwinds instead of ending the process.
 Text TextConcat(Text left, Text right) {
+    const TextVar rightPart(right);
+    const TextVar leftPart(left);  // released first
     const int32_t a = TextLength(left);
     const int32_t b = TextLength(right);
     const int64_t total = static_cast<int64_t>(a) + b;
@@ -96,8 +100,6 @@ Text TextConcat(Text left, Text right) {
     Text joined = TextNew(static_cast<int32_t>(total));
     std::memcpy(joined, left, static_cast<std::size_t>(a));
     std::memcpy(joined + a, right, static_cast<std::size_t>(b));
-    TextRelease(left);
-    TextRelease(right);
     return joined;
 }
 

@@ -43,6 +43,12 @@ class TextVar {
         value_ = value;
     }
     Text Get() const { return value_; }
+    // Hands the value to an operation that consumes it; the variable is left holding none.
+    Text Take() {
+        Text value = value_;
+        value_ = nullptr;
+        return value;
+    }
 
   private:
     Text value_;
