@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/message_text.h"
 #include "morse/parameters.h"
 #include "morse/tone.h"
 #include "runtime/number_text.h"
@@ -30,7 +31,9 @@ FieldReading Read(const std::string& text) {
     return reading;
 }
 
-std::string Quoted(const char* option, const std::string& text) { return std::string(option) + " '" + text + "'"; }
+std::string Quoted(const char* option, const std::string& text) {
+    return std::string(option) + " '" + SafeToShow(text) + "'";
+}
 
 std::string Warning(const std::string& what) { return "velmora-cli: warning: " + what + "\n"; }
 

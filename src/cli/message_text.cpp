@@ -234,6 +234,22 @@ std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::siz
     return report;
 }
 
+std::string SafeToShow(std::string_view text) {
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t n = Utf8Decode(text.substr(at), c);
+        if (n == 0) {
+            shown += Hex("<0x%02X>", static_cast<unsigned char>(text[at]));
+            ++at;
+            continue;
+        }
+        shown += IsControlOrFormat(c) ? Hex("<U+%04X>", static_cast<unsigned>(c)) : std::string(text.substr(at, n));
+        at += n;
+    }
+    return shown;
+}
+
 bool IsControlOrFormat(char32_t c) {
     struct Range {
         char32_t first, last;

@@ -51,8 +51,9 @@ class RuntimeSession {
 
 void Say(const std::string& line) { ConsoleWrite(true, line); }
 
+// The problem may quote what the user typed, which is echoed safely.
 int UsageError(const std::string& problem) {
-    Say("velmora-cli: " + problem + "\nTry 'velmora-cli --help' for more information.\n");
+    Say("velmora-cli: " + SafeToShow(problem) + "\nTry 'velmora-cli --help' for more information.\n");
     return kExitUsage;
 }
 
@@ -173,12 +174,13 @@ int WriteLabels(const Job& job, const PreparedMessage& message, const std::vecto
     const std::string track = LabelTrack(labels, *LabelFormatOf(*job.labels));
     const auto path = PlatformPathFromUtf8(*job.labels);
     if (!path) {
-        Say(job.prefix + "the labels path '" + *job.labels + "' cannot be written on this system\n");
+        Say(job.prefix + "the labels path '" + SafeToShow(*job.labels) + "' cannot be written on this system\n");
         return kExitFileFailed;
     }
     const FileResult written = FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()});
     if (written.outcome == FileOutcome::Written) return kExitWritten;
-    Say(job.prefix + "cannot write the labels to " + *job.labels + ": " + SystemErrorText(written.systemError) + "\n");
+    Say(job.prefix + "cannot write the labels to " + SafeToShow(*job.labels) + ": " + SystemErrorText(written.systemError) +
+        "\n");
     return kExitFileFailed;
 }
 
@@ -214,7 +216,7 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
         Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
         form.OnMessage([&job](const StandInForm::Message& shown) {
             std::string line = job.outcomePrefix + Utf8FromCp932(shown.caption) + ": " + Utf8FromCp932(shown.text);
-            if (!shown.cause.empty()) line += " (" + shown.cause + ")";
+            if (!shown.cause.empty()) line += " (" + SafeToShow(shown.cause) + ")";
             Say(line + "\n");
         });
     }
@@ -240,8 +242,8 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
 int RunBatch(const CliOptions& options, const RunStyle& style, const std::string& dotText, const std::string& input) {
     const std::filesystem::path folder(std::u8string(options.output->begin(), options.output->end()));
     std::error_code error;
-    std::filesystem::create_directory(folder, error);
-    if (!std::filesystem::is_directory(folder)) {
+    if (!options.dryRun) std::filesystem::create_directory(folder, error);
+    if (!options.dryRun && !std::filesystem::is_directory(folder)) {
         return UsageError("--batch writes into a folder, and '" + *options.output + "' is none (" + error.message() + ")");
     }
     const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
@@ -262,7 +264,7 @@ int RunBatch(const CliOptions& options, const RunStyle& style, const std::string
             return std::string(path.begin(), path.end());
         };
         const std::string prefix = "velmora-cli: line " + std::to_string(lineNumber) + ": ";
-        Job job{std::move(line), named(".wav"), std::nullopt, prefix, prefix};
+        Job job{std::move(line), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
         if (options.labels) job.labels = named(extension);
         const int status = RunJob(options, style, dotText, std::move(job));
         if (Severity(status) > Severity(worst)) worst = status;
