@@ -287,6 +287,17 @@ class EchoedText(CliTestCase):
         for raw in ("\x1b", "\u009b", "\u202e", "\u200b", "\t"):
             self.assertNotIn(raw, err)
 
+    def test_option_values_and_paths_are_echoed_safely(self):
+        cases = [(["-n", "-d", "1\x1b[31m", "E"], "--dot '1<U+001B>[31m'"),
+                 (["--\x1b[2J", "E"], "unknown option '--<U+001B>[2J'"),
+                 (["-o", self.path("no/\u202ex.wav"), "E"], "no/<U+202E>x.wav: ")]
+        for args, said in cases:
+            with self.subTest(args=args):
+                err = text(run(*args).stderr)
+                self.assertIn(said, err)
+                self.assertNotIn("\x1b", err)
+                self.assertNotIn("\u202e", err)
+
     def test_the_report_has_one_line_per_character(self):
         result, _ = self.create("E" + " " * 40 + ",")
         lines = text(result.stderr).splitlines()
