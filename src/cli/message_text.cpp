@@ -53,7 +53,7 @@ char32_t CodePoint(std::string_view utf8) {
 
 std::string Hex(const char* format, unsigned value) {
     char text[16];
-    std::snprintf(text, sizeof text, format, value);
+    (void)std::snprintf(text, sizeof text, format, value);  // "U+10FFFF" at the longest
     return text;
 }
 

@@ -80,7 +80,7 @@ std::optional<std::string> ReadMessage(const CliOptions& options, int& exitCode)
         bytes.pop_back();
         if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
     }
-    return std::move(bytes);
+    return std::move(read.bytes);
 }
 
 int ExitFor(CreateOutcome outcome) {

@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 // Enough whole periods to copy in large strides; about 64 KiB.
-constexpr std::size_t kTileBytes = 64 * 1024;
+constexpr std::size_t kTileBytes = std::size_t{64} * 1024;
 
 // Copies the tone over [position, position + span) clipped to `area`. The phase follows the
 // element's own index, so a clipped start still gets the samples it would have had.

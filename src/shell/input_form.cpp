@@ -51,8 +51,9 @@ constexpr ControlRow kInputForm[] = {
 void InputFormCreate(HWND mainWindow, HFONT font) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     for (const ControlRow& row : kInputForm) {
-        CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width, row.height,
-                        mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
-        SendMessageA(GetDlgItem(mainWindow, row.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+        const HWND control =
+            CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width, row.height,
+                            mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     }
 }
