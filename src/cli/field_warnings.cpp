@@ -48,7 +48,7 @@ std::string ReadAsWarning(const char* option, const std::string& text, const Fie
 
 std::string Hertz(double hertz) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f Hz", hertz);
+    (void)std::snprintf(text, sizeof text, "%.1f Hz", hertz);  // at most 8000.0 Hz
     return text;
 }
 

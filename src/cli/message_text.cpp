@@ -14,7 +14,7 @@ constexpr std::size_t kPositionsKept = 3;
 
 std::string Hex(const char* format, unsigned value) {
     char text[16];
-    std::snprintf(text, sizeof text, format, value);
+    (void)std::snprintf(text, sizeof text, format, value);  // "U+10FFFF" at the longest
     return text;
 }
 

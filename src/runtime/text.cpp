@@ -73,7 +73,7 @@ std::span<const unsigned char> TextUnsignedBytes(const char* value) {
 Text TextFromLiteral(const char* literal) {
     const std::size_t n = std::strlen(literal);
     Text value = TextNew(static_cast<int32_t>(n));
-    std::memcpy(value, literal, n);
+    std::memcpy(value, literal, n + 1);  // with its closing zero, which the value has room for
     return value;
 }
 
