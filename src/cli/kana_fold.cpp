@@ -17,6 +17,7 @@ namespace {
 
 struct FoldRow {
     char16_t typed;
+    // cppcheck-suppress unusedStructMember ; read through the row that std::lower_bound finds
     std::string_view folded;
 };
 
@@ -57,11 +58,12 @@ constexpr char32_t kVoicedMark = 0x3099;      // combining: カ followed by it i
 constexpr char32_t kSemiVoicedMark = 0x309A;  // combining: ハ followed by it is パ
 
 // U+FF01 to U+FF5E, the full-width forms of ASCII 0x21 to 0x7E.
-constexpr std::array<char, 94> kAscii = [] {
+constexpr std::array<char, 94> MakeAscii() {
     std::array<char, 94> ascii{};
     for (std::size_t k = 0; k < ascii.size(); ++k) ascii[k] = static_cast<char>(0x21 + k);
     return ascii;
-}();
+}
+constexpr std::array<char, 94> kAscii = MakeAscii();
 
 // What a character folds to; empty when it stays as typed.
 std::string_view FoldOf(char32_t c) {
@@ -89,32 +91,32 @@ void Append(FoldedText& text, std::string_view utf8, std::size_t index) {
 
 }  // namespace
 
-FoldedText FoldKana(std::string_view input) {
+FoldedText FoldKana(std::string_view utf8) {
     FoldedText text;
-    text.utf8.reserve(input.size());
-    for (std::size_t at = 0; at < input.size();) {
+    text.utf8.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t index = text.typedOffsets.size();
         text.typedOffsets.push_back(at);
         char32_t c = 0;
-        const std::size_t n = Utf8Decode(input.substr(at), c);
+        const std::size_t n = Utf8Decode(utf8.substr(at), c);
         if (n == 0) {  // a byte that is not UTF-8, a character of its own even if it looks like a trailing byte
-            text.utf8 += input[at];
+            text.utf8 += utf8[at];
             text.origin.push_back(index);
             ++at;
             continue;
         }
         std::string_view folded = FoldOf(c);
-        if (folded.empty()) folded = input.substr(at, n);
+        if (folded.empty()) folded = utf8.substr(at, n);
         Append(text, folded, index);
         at += n;
         char32_t mark = 0;
-        if (EndsInKana(folded) && Utf8Decode(input.substr(at), mark) != 0 &&
+        if (EndsInKana(folded) && Utf8Decode(utf8.substr(at), mark) != 0 &&
             (mark == kVoicedMark || mark == kSemiVoicedMark)) {
             Append(text, mark == kVoicedMark ? "ﾞ" : "ﾟ", index);
             at += 3;
         }
     }
-    text.typedOffsets.push_back(input.size());
+    text.typedOffsets.push_back(utf8.size());
     return text;
 }
 

@@ -258,7 +258,7 @@ int RunBatch(const CliOptions& options, const RunStyle& style, const std::string
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         char stem[32];
-        std::snprintf(stem, sizeof stem, "%04zu", lineNumber);
+        (void)std::snprintf(stem, sizeof stem, "%04zu", lineNumber);
         const auto named = [&folder, &stem](const std::string& suffix) {
             const std::u8string path = (folder / (std::string(stem) + suffix)).u8string();
             return std::string(path.begin(), path.end());
@@ -289,7 +289,7 @@ int Run(const std::vector<std::string>& arguments) {
         if (dot <= 0) return UsageError("--farnsworth needs a dot length above 0 ms");
         if (*options.farnsworth >= WordsPerMinute(dot)) {
             char speeds[96];
-            std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
+            (void)std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
                           *options.farnsworth, WordsPerMinute(dot));
             return UsageError(speeds);
         }

@@ -131,6 +131,7 @@ SaveDialogChoice AskSavePath(HWND owner) {
         return {};
     }
     path.back() = '\0';
-    if (std::strlen(path.data()) >= MAX_PATH) return {SaveDialogChoice::Failed, path.data(), ERROR_FILENAME_EXCED_RANGE};
-    return {SaveDialogChoice::Chosen, path.data(), 0};
+    std::string chosen(path.data());
+    if (chosen.size() >= MAX_PATH) return {SaveDialogChoice::Failed, std::move(chosen), ERROR_FILENAME_EXCED_RANGE};
+    return {SaveDialogChoice::Chosen, std::move(chosen), 0};
 }

@@ -62,7 +62,9 @@ void ThrowRefused(const char*) { throw Refused(); }
 
 TEST(ReadFieldNumber, AValueRefusedItsBlockLeavesNoneOfTheOthersRegistered) {
     StandInForm form;
-    { std::vector<TextVar> room(8); }  // registry room first: only the values' blocks meet the limit
+    // Registry room first, so that only the values' blocks meet the limit.
+    std::vector<TextVar> room(8);
+    room.clear();
     RuntimeSetFatalReporter(ThrowRefused);
     for (const std::string text : {"", "12345678901234567890"}) {
         form.SetField(kDotFieldId, text);
