@@ -297,7 +297,7 @@ class EchoedText(CliTestCase):
     def test_option_values_and_paths_are_echoed_safely(self):
         cases = [(["-n", "-d", "1\x1b[31m", "E"], "--dot '1<U+001B>[31m'"),
                  (["--\x1b[2J", "E"], "unknown option '--<U+001B>[2J'"),
-                 (["-o", self.path("no/\u202ex.wav"), "E"], "no/<U+202E>x.wav: ")]
+                 (["-o", self.path("no/\u202ex.wav"), "E"], "no/<U+202E>x.wav")]
         for args, said in cases:
             with self.subTest(args=args):
                 err = text(run(*args).stderr)
