@@ -29,7 +29,7 @@ bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
 }
 
 int Fail(const char* what) {
-    std::fprintf(stderr, "velmora_save_floor: %s: %s\n", what, std::strerror(errno));
+    (void)std::fprintf(stderr, "velmora_save_floor: %s: %s\n", what, std::strerror(errno));
     return 1;
 }
 
@@ -37,7 +37,7 @@ int Fail(const char* what) {
 
 int main(int argc, char** argv) {
     if (argc != 4 || (std::strcmp(argv[1], "durable") != 0 && std::strcmp(argv[1], "bare") != 0)) {
-        std::fprintf(stderr, "usage: velmora_save_floor durable|bare BYTES TARGET\n");
+        (void)std::fprintf(stderr, "usage: velmora_save_floor durable|bare BYTES TARGET\n");
         return 2;
     }
     const bool durable = std::strcmp(argv[1], "durable") == 0;

@@ -2,6 +2,7 @@
 // that the figures mean the same on any machine.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +23,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 Text MakeText(const std::string& bytes) {
     Text text = TextNew(static_cast<int32_t>(bytes.size()));
-    std::memcpy(text, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), text);
     return text;
 }
 

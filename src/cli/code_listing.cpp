@@ -31,7 +31,7 @@ std::string CodeListing() {
             if (!group.holds(entry.character)) continue;
             const std::string shown = Utf8FromCp932(std::string(1, static_cast<char>(entry.character)));
             char row[80];
-            std::snprintf(row, sizeof row, "  %s  %-7.*s %2d units\n", shown.c_str(),
+            (void)std::snprintf(row, sizeof row, "  %s  %-7.*s %2d units\n", shown.c_str(),
                           static_cast<int>(entry.sequence.size()), entry.sequence.data(), entry.unitLength);
             listing += row;
         }

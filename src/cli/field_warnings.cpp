@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/message_text.h"
 #include "morse/parameters.h"
 #include "morse/tone.h"
 #include "runtime/number_text.h"
@@ -30,7 +31,9 @@ FieldReading Read(const std::string& text) {
     return reading;
 }
 
-std::string Quoted(const char* option, const std::string& text) { return std::string(option) + " '" + text + "'"; }
+std::string Quoted(const char* option, const std::string& text) {
+    return std::string(option) + " '" + SafeToShow(text) + "'";
+}
 
 std::string Warning(const std::string& what) { return "velmora-cli: warning: " + what + "\n"; }
 
@@ -45,7 +48,7 @@ std::string ReadAsWarning(const char* option, const std::string& text, const Fie
 
 std::string Hertz(double hertz) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f Hz", hertz);
+    (void)std::snprintf(text, sizeof text, "%.1f Hz", hertz);  // at most 8000.0 Hz
     return text;
 }
 

@@ -12,7 +12,7 @@ namespace {
 // Seconds with the six decimals that hold any sample position exactly (1/8000 s is 0.000125 s).
 std::string Seconds(int64_t sample) {
     char text[32];
-    std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, sample / kSamplesPerSecond,
+    (void)std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, sample / kSamplesPerSecond,
                   sample % kSamplesPerSecond * 1000000 / kSamplesPerSecond);
     return text;
 }
@@ -21,7 +21,7 @@ std::string Seconds(int64_t sample) {
 std::string Clock(int64_t sample, char separator) {
     const int64_t ms = (sample * 1000 + kSamplesPerSecond / 2) / kSamplesPerSecond;
     char text[40];
-    std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 "%c%03" PRId64, ms / 3600000,
+    (void)std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 "%c%03" PRId64, ms / 3600000,
                   ms / 60000 % 60, ms / 1000 % 60, separator, ms % 1000);
     return text;
 }

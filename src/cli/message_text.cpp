@@ -4,64 +4,25 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "morse/code_table.h"
 #include "cli/code_page.h"
+#include "cli/utf8.h"
+#include "morse/code_table.h"
 
 namespace {
 
 constexpr std::size_t kPositionsKept = 3;
 
-// Length of the well-formed UTF-8 sequence at the start of `rest`; 0 if it is not one. Overlong
-// forms, surrogates and code points above U+10FFFF are not well-formed: their lead byte is
-// reported on its own, and the bytes after it are examined in turn.
-std::size_t Utf8SequenceLength(std::string_view rest) {
-    const auto byte = [&rest](std::size_t k) { return static_cast<unsigned char>(rest[k]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t n = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        n = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        n = 3;
-        if (lead == 0xE0) low = 0xA0;   // below: an overlong form of U+0000 to U+07FF
-        if (lead == 0xED) high = 0x9F;  // above: the surrogates U+D800 to U+DFFF
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        n = 4;
-        if (lead == 0xF0) low = 0x90;   // below: an overlong form of U+0000 to U+FFFF
-        if (lead == 0xF4) high = 0x8F;  // above: beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (rest.size() < n || byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t k = 2; k < n; ++k) {
-        if ((byte(k) & 0xC0) != 0x80) return 0;
-    }
-    return n;
-}
-
-char32_t CodePoint(std::string_view utf8) {
-    const auto b = [&utf8](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(utf8[k])); };
-    switch (utf8.size()) {
-        case 1: return b(0);
-        case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
-        case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-        default: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
-    }
-}
-
 std::string Hex(const char* format, unsigned value) {
     char text[16];
-    std::snprintf(text, sizeof text, format, value);
+    (void)std::snprintf(text, sizeof text, format, value);  // "U+10FFFF" at the longest
     return text;
 }
 
 // What may be echoed of a character: nothing for a control or format character.
 std::string Shown(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    const std::size_t n = Utf8SequenceLength(utf8);
-    if (n == 0 || n != utf8.size() || IsControlOrFormat(CodePoint(utf8))) return {};
+    char32_t c = 0;
+    const std::size_t n = Utf8Decode(utf8, c);
+    if (n == 0 || n != utf8.size() || IsControlOrFormat(c)) return {};
     return std::string(utf8);
 }
 
@@ -164,7 +125,8 @@ class MessageBuilder {
 MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        const std::size_t n = Utf8SequenceLength(input.substr(at));
+        char32_t codePoint = 0;
+        const std::size_t n = Utf8Decode(input.substr(at), codePoint);
         message.Next(input.substr(at, n == 0 ? 1 : n));
         if (n == 0) {
             message.LeaveOut(input.substr(at, 1), LeftOutCharacter::Why::NotUtf8, [&](LeftOutCharacter& c) {
@@ -175,9 +137,9 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
         }
         const std::string_view character = input.substr(at, n);
         at += n;
-        const auto describe = [&character](LeftOutCharacter& c) {
+        const auto describe = [&character, codePoint](LeftOutCharacter& c) {
             c.shown = Shown(character);
-            c.code = Hex("U+%04X", static_cast<unsigned>(CodePoint(character)));
+            c.code = Hex("U+%04X", static_cast<unsigned>(codePoint));
         };
         if (n == 1) {
             message.Add(character, describe);
@@ -270,6 +232,22 @@ std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::siz
                   " left out (" + Times(rest) + " in all)\n";
     }
     return report;
+}
+
+std::string SafeToShow(std::string_view text) {
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t n = Utf8Decode(text.substr(at), c);
+        if (n == 0) {
+            shown += Hex("<0x%02X>", static_cast<unsigned char>(text[at]));
+            ++at;
+            continue;
+        }
+        shown += IsControlOrFormat(c) ? Hex("<U+%04X>", static_cast<unsigned>(c)) : std::string(text.substr(at, n));
+        at += n;
+    }
+    return shown;
 }
 
 bool IsControlOrFormat(char32_t c) {

@@ -45,6 +45,10 @@ MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding, co
 std::string LeftOutReport(const std::vector<LeftOutCharacter>& leftOut, std::size_t limit,
                           const std::string& prefix = "velmora-cli: ");
 
+// Text the user gave (an option's value, a path), made safe to echo: every control or format
+// character and every byte that is not UTF-8 shown by its code, as <U+001B> or <0xFF>.
+std::string SafeToShow(std::string_view text);
+
 // A control or format character (C0 and C1 controls, bidirectional overrides, zero-width
 // characters, line and paragraph separators): echoing it raw could drive the user's terminal.
 bool IsControlOrFormat(char32_t c);

@@ -183,7 +183,7 @@ std::string Combinations(const CliOptions& o) {
     if (!o.output && !o.dryRun) return "no output file: give --output PATH ('-' for standard output) or --dry-run";
     if (o.output && o.output->empty()) return "the output path is empty";
     if (o.input && o.input->empty()) return "the input path is empty";
-    if (o.batch && o.output && *o.output == "-") return "--batch writes files into a folder, not to standard output";
+    if (o.batch && (!o.output || *o.output == "-")) return "--batch writes its files into the folder --output names";
     if (o.labels && o.dryRun) return "--labels needs a file to be written, not --dry-run";
     return {};
 }

@@ -10,6 +10,7 @@
 #include "cli/console.h"
 #include "cli/dry_run.h"
 #include "cli/field_warnings.h"
+#include "cli/kana_fold.h"
 #include "cli/label_track.h"
 #include "cli/message_text.h"
 #include "cli/options.h"
@@ -50,8 +51,9 @@ class RuntimeSession {
 
 void Say(const std::string& line) { ConsoleWrite(true, line); }
 
+// The problem may quote what the user typed, which is echoed safely.
 int UsageError(const std::string& problem) {
-    Say("velmora-cli: " + problem + "\nTry 'velmora-cli --help' for more information.\n");
+    Say("velmora-cli: " + SafeToShow(problem) + "\nTry 'velmora-cli --help' for more information.\n");
     return kExitUsage;
 }
 
@@ -122,26 +124,63 @@ struct Job {
     std::string outcomePrefix;             // before the outcome line: "velmora-cli: line 3: " in a batch
 };
 
+// The message ready for the form, and how to find each of its characters as the user typed it.
+struct PreparedMessage {
+    MessageText text;
+    std::string typed;   // with --fold-kana: the message as typed, in UTF-8
+    FoldedText folded;   // with --fold-kana: what it folded to
+    bool foldedKana = false;
+
+    // Character `k` of the converted text as the user typed it.
+    std::string Typed(std::size_t k) const {
+        return foldedKana ? std::string(TypedCharacter(typed, folded, k)) : text.characters[k];
+    }
+};
+
+// Converts the message to code page 932, folding it first if asked. Positions in the report of
+// left-out characters count the characters as typed.
+PreparedMessage PrepareMessage(const CliOptions& options, std::string message, bool mapCharacters) {
+    PreparedMessage prepared;
+    const MessageTextOptions conversion{mapCharacters, options.wordGap};
+    if (!options.foldKana) {
+        prepared.text = MessageTextFrom(message, options.encoding, conversion);
+        return prepared;
+    }
+    prepared.foldedKana = true;
+    prepared.typed = options.encoding == MessageEncoding::Cp932 ? Utf8FromCp932(message) : std::move(message);
+    prepared.folded = FoldKana(prepared.typed);
+    prepared.text = MessageTextFrom(prepared.folded.utf8, MessageEncoding::Utf8, conversion);
+    for (LeftOutCharacter& c : prepared.text.leftOut) {
+        for (std::size_t& position : c.firstPositions) position = prepared.folded.origin[position - 1] + 1;
+    }
+    if (!mapCharacters) prepared = PreparedMessage{std::move(prepared.text), {}, {}, false};
+    return prepared;
+}
+
 // Writes the label file of a run: one row per sounded character, with the character as the user
 // gave it. The k-th span belongs to the k-th byte of the message that has a code.
-int WriteLabels(const Job& job, const MessageText& text, const std::vector<CharacterSpan>& spans) {
+int WriteLabels(const Job& job, const PreparedMessage& message, const std::vector<CharacterSpan>& spans) {
+    const MessageText& text = message.text;
     std::vector<Label> labels;
     labels.reserve(spans.size());
     std::size_t next = 0;
     for (std::size_t at = 0; at < text.cp932.size() && next < spans.size(); ++at) {
         const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
         if (entry == nullptr) continue;
-        const std::string& typed = text.characters[text.characterOfByte[at]];
-        labels.push_back({spans[next].start, spans[next].end, typed, std::string(entry->sequence)});
+        labels.push_back({spans[next].start, spans[next].end, message.Typed(text.characterOfByte[at]),
+                          std::string(entry->sequence)});
         ++next;
     }
     const std::string track = LabelTrack(labels, *LabelFormatOf(*job.labels));
     const auto path = PlatformPathFromUtf8(*job.labels);
-    const FileResult written =
-        path ? FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()})
-             : FileResult{FileOutcome::OpenFailed, 0};
+    if (!path) {
+        Say(job.prefix + "the labels path '" + SafeToShow(*job.labels) + "' cannot be written on this system\n");
+        return kExitFileFailed;
+    }
+    const FileResult written = FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()});
     if (written.outcome == FileOutcome::Written) return kExitWritten;
-    Say(job.prefix + "cannot write the labels to " + *job.labels + ": " + SystemErrorText(written.systemError) + "\n");
+    Say(job.prefix + "cannot write the labels to " + SafeToShow(*job.labels) + ": " + SystemErrorText(written.systemError) +
+        "\n");
     return kExitFileFailed;
 }
 
@@ -170,13 +209,14 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     StandInForm form;
     if (!ChooseDestination(job, form, exitCode)) return exitCode;
     const bool mapCharacters = job.labels.has_value();
-    MessageText text = MessageTextFrom(job.message, options.encoding, {mapCharacters, options.wordGap});
-    job.message = std::string();  // the message is held once, as code page 932, from here on
+    // From here on the message is held once, as code page 932 (and as typed, for the labels).
+    PreparedMessage message = PrepareMessage(options, std::move(job.message), mapCharacters);
+    MessageText& text = message.text;
     if (!options.quiet) {
         Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
         form.OnMessage([&job](const StandInForm::Message& shown) {
             std::string line = job.outcomePrefix + Utf8FromCp932(shown.caption) + ": " + Utf8FromCp932(shown.text);
-            if (!shown.cause.empty()) line += " (" + shown.cause + ")";
+            if (!shown.cause.empty()) line += " (" + SafeToShow(shown.cause) + ")";
             Say(line + "\n");
         });
     }
@@ -194,7 +234,7 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     }
     std::vector<CharacterSpan> spans;
     exitCode = ExitFor(CreateCommand(form, style, mapCharacters ? &spans : nullptr));
-    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, text, spans);
+    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, message, spans);
     return exitCode;
 }
 
@@ -202,8 +242,8 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
 int RunBatch(const CliOptions& options, const RunStyle& style, const std::string& dotText, const std::string& input) {
     const std::filesystem::path folder(std::u8string(options.output->begin(), options.output->end()));
     std::error_code error;
-    std::filesystem::create_directory(folder, error);
-    if (!std::filesystem::is_directory(folder)) {
+    if (!options.dryRun) std::filesystem::create_directory(folder, error);
+    if (!options.dryRun && !std::filesystem::is_directory(folder)) {
         return UsageError("--batch writes into a folder, and '" + *options.output + "' is none (" + error.message() + ")");
     }
     const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
@@ -218,13 +258,13 @@ int RunBatch(const CliOptions& options, const RunStyle& style, const std::string
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         char stem[32];
-        std::snprintf(stem, sizeof stem, "%04zu", lineNumber);
+        (void)std::snprintf(stem, sizeof stem, "%04zu", lineNumber);
         const auto named = [&folder, &stem](const std::string& suffix) {
             const std::u8string path = (folder / (std::string(stem) + suffix)).u8string();
             return std::string(path.begin(), path.end());
         };
         const std::string prefix = "velmora-cli: line " + std::to_string(lineNumber) + ": ";
-        Job job{std::move(line), named(".wav"), std::nullopt, prefix, prefix};
+        Job job{std::move(line), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
         if (options.labels) job.labels = named(extension);
         const int status = RunJob(options, style, dotText, std::move(job));
         if (Severity(status) > Severity(worst)) worst = status;
@@ -249,7 +289,7 @@ int Run(const std::vector<std::string>& arguments) {
         if (dot <= 0) return UsageError("--farnsworth needs a dot length above 0 ms");
         if (*options.farnsworth >= WordsPerMinute(dot)) {
             char speeds[96];
-            std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
+            (void)std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
                           *options.farnsworth, WordsPerMinute(dot));
             return UsageError(speeds);
         }

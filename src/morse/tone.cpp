@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 // Enough whole periods to copy in large strides; about 64 KiB.
-constexpr std::size_t kTileBytes = 64 * 1024;
+constexpr std::size_t kTileBytes = std::size_t{64} * 1024;
 
 }  // namespace
 

@@ -2,7 +2,8 @@
 
 #include "platform/native.h"
 
+// A diagnostic that standard error cannot take is lost: there is nowhere else to tell.
 void SystemDebugOutput(const char* line) {
-    std::fputs(line, stderr);
-    std::fflush(stderr);
+    (void)std::fputs(line, stderr);
+    (void)std::fflush(stderr);
 }

@@ -117,7 +117,7 @@ FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
     // one held open elsewhere before anything is created.
     HANDLE existing = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool exists = existing != INVALID_HANDLE_VALUE;
-    if (exists) {
+    if (existing != INVALID_HANDLE_VALUE) {
         if (GetFileType(existing) != FILE_TYPE_DISK) return WriteAndClose(existing, bytes);
         CloseHandle(existing);
     } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {

@@ -6,10 +6,11 @@
 
 namespace {
 
+// The process ends after this whether or not standard error takes the message.
 void ReportToStandardError(const char* message) {
-    std::fputs(message, stderr);
-    std::fputs("\n", stderr);
-    std::fflush(stderr);
+    (void)std::fputs(message, stderr);
+    (void)std::fputs("\n", stderr);
+    (void)std::fflush(stderr);
 }
 
 FatalReporter g_reporter = ReportToStandardError;
@@ -30,6 +31,6 @@ void RuntimeFatal(const char* message) {
 // Formatted on the stack: the heap has just refused a block.
 void RuntimeOutOfMemory(std::size_t bytes) {
     char line[96];
-    std::snprintf(line, sizeof line, "%s (%zu bytes)", kOutOfMemoryText.cp932, bytes);
+    (void)std::snprintf(line, sizeof line, "%s (%zu bytes)", kOutOfMemoryText.cp932, bytes);  // 49 bytes at most
     RuntimeFatal(line);
 }

@@ -53,7 +53,7 @@ bool RegistryAppend(Text value) {
 }
 
 // Searches from the oldest entry, as values are found in creation order, and closes the gap.
-bool RegistryRemove(Text value) {
+bool RegistryRemove(const char* value) {
     RegistryLockGuard lock;
     for (int32_t i = 0; i < g_count; ++i) {
         if (g_entries[i] != value) continue;

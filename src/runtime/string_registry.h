@@ -17,7 +17,7 @@ inline constexpr int kReservedTextCount = 32;
 // Records a new value at the end; false if the registry cannot grow.
 bool RegistryAppend(Text value);
 // Removes `value` if it is recorded, keeping the others in order; false if it was not recorded.
-bool RegistryRemove(Text value);
+bool RegistryRemove(const char* value);
 int32_t RegistryCount();
 // The entry at `index` in creation order (for tests and diagnostics).
 Text RegistryEntry(int32_t index);

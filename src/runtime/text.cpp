@@ -57,7 +57,7 @@ void TextRelease(Text value) {
 
 int32_t TextLength(const char* value) {
     const unsigned char* block = BlockOf(value);
-    const uint32_t n = block[0] | (block[1] << 8) | (static_cast<uint32_t>(block[2]) << 16) |
+    const uint32_t n = block[0] | (static_cast<uint32_t>(block[1]) << 8) | (static_cast<uint32_t>(block[2]) << 16) |
                        (static_cast<uint32_t>(block[3]) << 24);
     return static_cast<int32_t>(n);
 }
@@ -73,7 +73,7 @@ std::span<const unsigned char> TextUnsignedBytes(const char* value) {
 Text TextFromLiteral(const char* literal) {
     const std::size_t n = std::strlen(literal);
     Text value = TextNew(static_cast<int32_t>(n));
-    std::memcpy(value, literal, n);
+    std::memcpy(value, literal, n + 1);  // with its closing zero, which the value has room for
     return value;
 }
 
@@ -84,17 +84,18 @@ Text TextCopy(const char* value) {
     return copy;
 }
 
-// The arguments are released however the call ends, a refused block included.
+// The parts are released however it ends: also when the joined value is refused its block and
+// a fatal reporter unwinds instead of ending the process.
 Text TextConcat(Text left, Text right) {
-    const TextVar a(left);
-    const TextVar b(right);
-    const int32_t leftLength = TextLength(left);
-    const int32_t rightLength = TextLength(right);
-    const int64_t total = static_cast<int64_t>(leftLength) + rightLength;
+    const TextVar rightPart(right);
+    const TextVar leftPart(left);  // released first
+    const int32_t a = TextLength(left);
+    const int32_t b = TextLength(right);
+    const int64_t total = static_cast<int64_t>(a) + b;
     if (total > INT32_MAX) RuntimeOutOfMemory(static_cast<std::size_t>(total));
     Text joined = TextNew(static_cast<int32_t>(total));
-    std::memcpy(joined, left, static_cast<std::size_t>(leftLength));
-    std::memcpy(joined + leftLength, right, static_cast<std::size_t>(rightLength));
+    std::memcpy(joined, left, static_cast<std::size_t>(a));
+    std::memcpy(joined + a, right, static_cast<std::size_t>(b));
     return joined;
 }
 

@@ -38,12 +38,13 @@ constexpr ControlRow kInputForm[] = {
 
 }  // namespace
 
-// The controls are found again by id whenever they are needed, so their handles are not kept.
+// The controls are found again by id whenever they are needed, the font's message included, so
+// their handles are not kept.
 void InputFormCreate(HWND mainWindow, HFONT font) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     for (const ControlRow& row : kInputForm) {
-        CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width, row.height,
-                        mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+        (void)CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width, row.height,
+                              mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
         SendMessageA(GetDlgItem(mainWindow, row.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     }
 }

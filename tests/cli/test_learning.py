@@ -123,6 +123,19 @@ class Batch(CliTestCase):
             self.assertEqual(open(os.path.join(self.path("out"), name), "rb").read(), wav_model.wav(message))
 
 
+class FoldKana(CliTestCase):
+    def test_a_sentence_typed_in_full_width(self):
+        typed, half_width = "ガッコウ　へ　いきます。ＡＢＣ１２３", "ｶﾞｯｺｳ　ﾍ　ｲｷﾏｽ｡ABC123"
+        result, data = self.create("--fold-kana", typed)
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        self.assertEqual(data, wav_model.wav(half_width.encode("cp932")))
+        self.assertIn("'ｯ' (U+FF6F) has no Morse code; left out once, at character 2", text(result.stderr))
+        _, words = self.create("--fold-kana", "--word-gap", "--labels", self.path("k.txt"), typed, name="w.wav")
+        self.assertEqual(words, self.create("--word-gap", half_width, name="h.wav")[1])
+        shown = [line.split("\t")[2].split(" ")[0] for line in open(self.path("k.txt"), encoding="utf-8")]
+        self.assertEqual(shown, list("ガガコウへいきますＡＢＣ１２３"), "each character as it was typed")
+
+
 class CodeList(unittest.TestCase):
     def test_the_list_is_the_code_table(self):
         listed = {}

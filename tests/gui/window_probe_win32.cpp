@@ -20,12 +20,16 @@ namespace {
 std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        out += digits[byte >> 4];
+        out += digits[byte & 15];
     }
     return out;
 }
+
+// A control id or notification code from the command line, which the tests write.
+int Number(const char* decimal) { return static_cast<int>(std::strtol(decimal, nullptr, 10)); }
 
 std::string FromHex(const char* hex) {
     std::string out;
@@ -61,7 +65,7 @@ HWND MainWindow() { return FindWindowA("NORMAL0", "Velmora"); }
 
 std::string RectJson(const RECT& r) {
     char out[128];
-    std::snprintf(out, sizeof out, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    (void)std::snprintf(out, sizeof out, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
     return out;
 }
 
@@ -74,9 +78,10 @@ std::string ChildrenJson(HWND parent, HWND focus) {
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
         char head[160];
-        std::snprintf(head, sizeof head, "{\"id\":%d,\"style\":%lu,\"exstyle\":%lu,\"focus\":%s,", GetDlgCtrlID(child),
-                      static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)),
-                      static_cast<unsigned long>(GetWindowLongA(child, GWL_EXSTYLE)), child == focus ? "true" : "false");
+        (void)std::snprintf(head, sizeof head, "{\"id\":%d,\"style\":%lu,\"exstyle\":%lu,\"focus\":%s,",
+                            GetDlgCtrlID(child), static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)),
+                            static_cast<unsigned long>(GetWindowLongA(child, GWL_EXSTYLE)),
+                            child == focus ? "true" : "false");
         if (out.size() > 1) out += ",";
         out += head;
         out += "\"class\":\"" + ClassOf(child) + "\",\"text\":\"" + Hex(TextOf(child)) + "\",\"rect\":" + RectJson(r) + "}";
@@ -95,13 +100,13 @@ std::string WindowJson(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     char head[320];
-    std::snprintf(head, sizeof head,
-                  "{\"found\":true,\"pid\":%lu,\"style\":%lu,\"exstyle\":%lu,\"enabled\":%s,\"origin\":[%ld,%ld],"
-                  "\"client\":%s,\"outer\":%s,",
-                  static_cast<unsigned long>(process), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
-                  static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)),
-                  IsWindowEnabled(window) ? "true" : "false", origin.x, origin.y, RectJson(client).c_str(),
-                  RectJson(outer).c_str());
+    (void)std::snprintf(head, sizeof head,
+                        "{\"found\":true,\"pid\":%lu,\"style\":%lu,\"exstyle\":%lu,\"enabled\":%s,\"origin\":[%ld,%ld],"
+                        "\"client\":%s,\"outer\":%s,",
+                        static_cast<unsigned long>(process), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                        static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)),
+                        IsWindowEnabled(window) ? "true" : "false", origin.x, origin.y, RectJson(client).c_str(),
+                        RectJson(outer).c_str());
     std::string line = head;
     line += "\"class\":\"" + ClassOf(window) + "\",\"text\":\"" + Hex(TextOf(window)) + "\",\"children\":" +
             ChildrenJson(window, FocusOf(window)) + "}";
@@ -129,9 +134,9 @@ int PrintBoxes(const std::string& caption) {
 }
 
 int PostCommand(int id, int code) {
-    const HWND main = MainWindow();
-    if (main == nullptr) return 1;
-    return PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, code), 0) ? 0 : 1;
+    const HWND window = MainWindow();
+    if (window == nullptr) return 1;
+    return PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), 0) ? 0 : 1;
 }
 
 int SetFieldText(int id, const std::string& text) {
@@ -160,10 +165,10 @@ int PrintResources(const char* path) {
     if (size != 0 && GetFileVersionInfoA(path, 0, size, info.data()) &&
         VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) && fixed != nullptr) {
         char text[64];
-        std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
-                      static_cast<unsigned long>(LOWORD(fixed->dwFileVersionMS)),
-                      static_cast<unsigned long>(HIWORD(fixed->dwFileVersionLS)),
-                      static_cast<unsigned long>(LOWORD(fixed->dwFileVersionLS)));
+        (void)std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
+                            static_cast<unsigned long>(LOWORD(fixed->dwFileVersionMS)),
+                            static_cast<unsigned long>(HIWORD(fixed->dwFileVersionLS)),
+                            static_cast<unsigned long>(LOWORD(fixed->dwFileVersionLS)));
         version = text;
     }
     std::printf("{\"icons\":%d,\"version\":\"%s\"}\n", icons, version.c_str());
@@ -181,14 +186,15 @@ int main(int argc, char** argv) {
     } else if (command == "box" && argc == 3) {
         status = PrintBoxes(FromHex(argv[2]));
     } else if (command == "command" && argc == 4) {
-        status = PostCommand(std::atoi(argv[2]), std::atoi(argv[3]));
+        status = PostCommand(Number(argv[2]), Number(argv[3]));
     } else if (command == "settext" && argc == 4) {
-        status = SetFieldText(std::atoi(argv[2]), FromHex(argv[3]));
+        status = SetFieldText(Number(argv[2]), FromHex(argv[3]));
     } else if (command == "resources" && argc == 3) {
         status = PrintResources(argv[2]);
     } else {
-        std::fputs("usage: probe main | box CAPTION_HEX | settext ID HEX | command ID CODE | resources EXE\n", stderr);
+        (void)std::fputs("usage: probe main | box CAPTION_HEX | settext ID HEX | command ID CODE | resources EXE\n", stderr);
     }
-    std::fflush(stdout);
+    // A line that does not reach the test fails it there, where the test says what it expected.
+    (void)std::fflush(stdout);
     return status;
 }

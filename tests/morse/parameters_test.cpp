@@ -5,8 +5,12 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "cli/stand_in_form.h"
+#include "platform/heap.h"
+#include "runtime/fatal.h"
+#include "runtime/string_registry.h"
 
 namespace {
 
@@ -49,6 +53,38 @@ TEST(ReadFieldNumber, FieldTextsAsTheFormDeliversThem) {
         TextVar fieldText;
         EXPECT_EQ(ReadFieldNumber(form, kDotFieldId, fieldText), c.number) << '"' << c.text << '"';
     }
+}
+
+// How the command-line program ends a run whose text value the heap refuses: the runtime's
+// report unwinds as an exception.
+struct Refused {};
+void ThrowRefused(const char*) { throw Refused(); }
+
+TEST(ReadFieldNumber, AValueRefusedItsBlockLeavesNoneOfTheOthersRegistered) {
+    StandInForm form;
+    // Registry room first, so that only the values' blocks meet the limit.
+    std::vector<TextVar> room(8);
+    room.clear();
+    RuntimeSetFatalReporter(ThrowRefused);
+    for (const std::string text : {"", "12345678901234567890"}) {
+        form.SetField(kDotFieldId, text);
+        // Each limit below the joined value's n + 7 bytes refuses one of the reading's values.
+        for (std::size_t limit = 0; limit < text.size() + 7; ++limit) {
+            TextVar fieldText;
+            const int32_t before = RegistryCount();
+            bool refused = false;
+            HeapLimitForTest(limit);
+            try {
+                ReadFieldNumber(form, kDotFieldId, fieldText);
+            } catch (const Refused&) {
+                refused = true;
+            }
+            HeapLimitForTest(SIZE_MAX);
+            EXPECT_TRUE(refused) << limit;
+            EXPECT_EQ(RegistryCount(), before) << '"' << text << "\" with blocks of at most " << limit << " bytes";
+        }
+    }
+    RuntimeSetFatalReporter(nullptr);
 }
 
 TEST(ReadField, GivesTheBytesAndOneZeroByte) {

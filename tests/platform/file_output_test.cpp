@@ -124,7 +124,7 @@ TEST(FileWriteWhole, AFailedWriteLeavesTheOldFileByteForByte) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const FileOutcome outcome = FileWriteWhole(target.string().c_str(), NewBytes()).outcome;
     ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, previous);
+    EXPECT_NE(::signal(SIGXFSZ, previous), SIG_ERR);
     EXPECT_EQ(outcome, FileOutcome::WriteFailed);
     EXPECT_EQ(Read(target), kOldBytes);
     EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"keep.wav"}) << "the temporary file is removed";

@@ -46,7 +46,7 @@ const T& Pick(std::mt19937& random, const T (&choices)[N]) {
 
 // The number of runs may be given (a longer soak by hand); 10,000 by default.
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int runs = argc > 1 ? static_cast<int>(std::strtol(argv[1], nullptr, 10)) : 10000;
     RuntimeInit();
     RuntimeReserve();
     const std::filesystem::path folder =
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         ++outcomes[static_cast<int>(CreateCommand(form))];
         if (RegistryCount() != texts || HeapLiveBlocks() != blocks) {
             if (++unbalanced <= 5) {
-                std::fprintf(stderr, "run %d left %d text values and %zu blocks, found %d and %zu\n", run,
+                (void)std::fprintf(stderr, "run %d left %d text values and %zu blocks, found %d and %zu\n", run,
                              RegistryCount(), HeapLiveBlocks(), texts, blocks);
             }
         }

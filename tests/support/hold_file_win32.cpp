@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     HANDLE file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
     std::puts("held");
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
     char buffer[64];
     DWORD got = 0;
     while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) && got > 0) {

@@ -11,9 +11,8 @@
 
 class TempFolder {
   public:
-    TempFolder() {
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() / ("velmora-test-" + std::to_string(random()));
+    TempFolder()
+        : path_(std::filesystem::temp_directory_path() / ("velmora-test-" + std::to_string(std::random_device()()))) {
         std::filesystem::create_directories(path_);
     }
     ~TempFolder() {
