@@ -71,7 +71,7 @@ CreateOutcome CreateCommand(Form& form, const RunStyle& style, std::vector<Chara
     CreateReadInputs(form, inputs, style);
     if (const auto refused = CreateRefusal(inputs)) return CreateShowRefusal(form, *refused);
 
-    AudioImage image = AudioImageNew(inputs.sampleCount);
+    AudioImage image = AudioImageAllocate(inputs.sampleCount);
     // The size fits a WAV file, so a missing block means the heap could not give it.
     if (image.block == nullptr) return CreateShowRefusal(form, CreateOutcome::OutOfMemory);
     RenderMessage(inputs.message.Get(), AudioImageSamples(image), inputs.timing,

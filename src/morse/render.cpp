@@ -1,10 +1,28 @@
 #include "morse/render.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "morse/code_table.h"
 #include "runtime/text.h"
 
+namespace {
+
+// Silence over [from, to), clipped to `samples`.
+void SilenceWrite(std::span<uint8_t> samples, int64_t from, int64_t to) {
+    const auto size = static_cast<int64_t>(samples.size());
+    from = std::clamp<int64_t>(from, 0, size);
+    to = std::clamp<int64_t>(to, from, size);
+    if (to > from) std::memset(samples.data() + from, kSilence, static_cast<std::size_t>(to - from));
+}
+
+}  // namespace
+
+// Each sample is written once, in order: the gap before an element, then the element. The area
+// may be fresh memory, whose first touch is then the write that fills it.
 int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,
                       std::vector<CharacterSpan>* spans) {
+    int64_t written = 0;  // everything before it holds its final sample
     int64_t position = 0;
     bool first = true;
     bool wordBreak = false;
@@ -22,11 +40,14 @@ int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Tim
         for (std::size_t k = 0; k < entry->sequence.size(); ++k) {
             if (k > 0) position += timing.unit * kElementGapUnits;
             const int64_t span = timing.unit * (entry->sequence[k] == '-' ? kDashUnits : kDotUnits);
+            SilenceWrite(samples, written, position);
             ToneWrite(samples, position, tone, span);
             position += span;
+            written = position;
         }
         if (spans != nullptr) spans->push_back({start, position});
     }
+    SilenceWrite(samples, written, static_cast<int64_t>(samples.size()));
     return position;
 }
 

@@ -1,5 +1,5 @@
 // The second pass over the cleaned message: every dot and dash written at its place in the
-// sample area; the gaps are left as they are (silent).
+// sample area, and silence everywhere else.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,8 @@ struct CharacterSpan {
 
 // Writes the elements of the cleaned message into `samples` with `timing` and `tone`: each
 // element is followed by the gap inside the character, each character by a character gap, or a
-// word gap where a blank in the message parts two words. Writes nothing outside `samples`.
+// word gap where a blank in the message parts two words. Every other sample of `samples`, the
+// gaps and whatever follows the last element, is written as silence; nothing outside it is.
 // Returns where the last element ends: the length of the message in samples. `spans`, if given,
 // receives one span per sounded character, in order.
 int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,

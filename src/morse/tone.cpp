@@ -15,11 +15,15 @@ constexpr std::size_t kTileBytes = std::size_t{64} * 1024;
 // Copies the tone over [position, position + span) clipped to `area`. The phase follows the
 // element's own index, so a clipped start still gets the samples it would have had.
 void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span) {
-    if (tone.tile.empty() || span <= 0) return;
+    if (span <= 0) return;
     const int64_t size = static_cast<int64_t>(area.size());
     const int64_t begin = std::max<int64_t>(position, 0);
     const int64_t end = std::min<int64_t>(position + span, size);
     if (begin >= end) return;
+    if (tone.tile.empty()) {
+        std::memset(area.data() + begin, kSilence, static_cast<std::size_t>(end - begin));
+        return;
+    }
     const auto period = static_cast<int64_t>(tone.period);
     auto phase = static_cast<std::size_t>((begin - position) % period);
     uint8_t* out = area.data() + begin;

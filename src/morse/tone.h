@@ -9,7 +9,7 @@
 
 // The samples of one run's tone, computed once and copied into every element. `tile` holds
 // whole periods back to back (one period would do; a longer tile makes fewer copies); it is
-// empty for a frequency that has no period, whose elements stay silent.
+// empty for a frequency that has no period, whose elements are silence.
 struct Tone {
     uint32_t period = 0;
     std::vector<uint8_t> tile;
@@ -30,8 +30,8 @@ struct ToneHeard {
 };
 ToneHeard ToneAsHeard(int32_t frequency, int32_t volume);
 
-// Writes one element of `span` samples at `position` of `area`, starting at the tone's phase 0.
-// Only the part of the element that lies inside `area` is written.
+// Writes one element of `span` samples at `position` of `area`, starting at the tone's phase 0;
+// silence for a tone without a period. Only the part of the element inside `area` is written.
 void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span);
 
 // One dot or one dash at the window's timing for a dot length in milliseconds.

@@ -22,6 +22,13 @@ void* HeapBlockNew(std::size_t bytes) {
     return block;
 }
 
+void* HeapBulkBlockNew(std::size_t bytes) {
+    if (Refused(bytes)) return nullptr;
+    void* block = SystemHeapBulkNew(bytes);
+    if (block != nullptr) ++g_liveBlocks;
+    return block;
+}
+
 // Grows or shrinks `block` to `bytes`, keeping its contents; nullptr (block untouched) on failure.
 void* HeapBlockResize(void* block, std::size_t bytes) {
     if (Refused(bytes)) return nullptr;

@@ -6,6 +6,9 @@
 #include <cstdint>
 
 void* HeapBlockNew(std::size_t bytes);
+// A block for bulk data that its caller writes in full: not zero-filled, and of huge pages where
+// the system offers them. Freed with HeapBlockFree.
+void* HeapBulkBlockNew(std::size_t bytes);
 void* HeapBlockResize(void* block, std::size_t bytes);
 void HeapBlockFree(void* block);
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 void* SystemHeapNew(std::size_t bytes);
+void* SystemHeapBulkNew(std::size_t bytes);
 void* SystemHeapResize(void* block, std::size_t bytes);
 void SystemHeapFree(void* block);
 void SystemDebugOutput(const char* line);

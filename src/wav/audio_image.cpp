@@ -48,16 +48,24 @@ void WavHeaderWrite(std::span<uint8_t, kWavHeaderSize> header, uint32_t sampleCo
     PutU32(h + 40, sampleCount);
 }
 
-AudioImage AudioImageNew(int32_t sampleCount) {
+// A bulk block: nothing is written twice, so its first touch is the one that writes it.
+AudioImage AudioImageAllocate(int32_t sampleCount) {
     AudioImage image;
     if (sampleCount < 0) return image;
     const std::size_t size = kWavHeaderSize + static_cast<std::size_t>(sampleCount);
-    image.block = static_cast<uint8_t*>(HeapBlockNew(size));
+    image.block = static_cast<uint8_t*>(HeapBulkBlockNew(size));
     if (image.block == nullptr) return image;
     image.sampleCount = sampleCount;
     WavHeaderWrite(std::span<uint8_t, kWavHeaderSize>(image.block, kWavHeaderSize),
                    static_cast<uint32_t>(sampleCount));
-    std::memset(image.block + kWavHeaderSize, kSilence, static_cast<std::size_t>(sampleCount));
+    return image;
+}
+
+AudioImage AudioImageNew(int32_t sampleCount) {
+    AudioImage image = AudioImageAllocate(sampleCount);
+    if (image.block != nullptr) {
+        std::memset(image.block + kWavHeaderSize, kSilence, static_cast<std::size_t>(sampleCount));
+    }
     return image;
 }
 

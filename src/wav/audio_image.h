@@ -13,8 +13,11 @@ struct AudioImage {
     int32_t sampleCount = 0;
 };
 
-// Allocates sample count + 44 bytes, writes the header and fills the samples with silence.
-// Gives an image without a block when `sampleCount` is negative or the heap refuses.
+// Allocates sample count + 44 bytes and writes the header; the samples are left unwritten, for a
+// caller that writes every one of them (RenderMessage does). Gives an image without a block
+// when `sampleCount` is negative or the heap refuses.
+AudioImage AudioImageAllocate(int32_t sampleCount);
+// The same with the samples filled with silence.
 AudioImage AudioImageNew(int32_t sampleCount);
 void AudioImageRelease(AudioImage& image);
 std::span<uint8_t> AudioImageSamples(const AudioImage& image);

@@ -122,6 +122,22 @@ TEST(Render, NeverWritesPastTheAreaItIsGiven) {
     EXPECT_TRUE(std::all_of(area.end() - 32, area.end(), [](uint8_t s) { return s == 0xEE; }));
 }
 
+TEST(Render, WritesEverySampleOfItsArea) {
+    // Fresh memory holds anything: the gaps, the elements of a tone without a period and the
+    // samples after the last element are written as silence, never left as they were.
+    for (const int32_t frequency : {1000, 0}) {
+        std::vector<uint8_t> area(21600 + 3000, 0xEE);
+        Text message = TextNew(3);
+        std::copy_n("SOS", 3, message);
+        Render(message, area, 100, frequency, 50);
+        TextRelease(message);
+        const std::vector<Element> sos = {{0, 800},     {1600, 800},  {3200, 800},  {6400, 2400}, {9600, 2400},
+                                          {12800, 2400}, {17600, 800}, {19200, 800}, {20800, 800}};
+        EXPECT_EQ(area, frequency == 0 ? std::vector<uint8_t>(area.size(), kSilence) : Expected(area.size(), sos))
+            << frequency;
+    }
+}
+
 TEST(Render, SilentFrequenciesAndVolumeZeroLeaveSilence) {
     for (const auto& [frequency, volume] : {std::pair{0, 50}, {9000, 50}, {4000, 127}, {1000, 0}}) {
         const Rendered r = RenderMessage("SOS", 10, frequency, volume);
