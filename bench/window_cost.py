@@ -20,6 +20,10 @@ with the five characters "PARIS", whose audio costs next to nothing: what the lo
 to that is the work itself, in the window and in the command-line program alike. A Windows
 program's start-up alone is `velmora-cli.exe --version`.
 
+Besides the wall-clock times it reads the processor time (user and system) that each program's
+own process spent in the timed steps: what the program itself works, apart from the time it
+waits for Wine, the display or the host's memory.
+
 Every timed step follows an untimed native durable floor of the same size (bench/compare's), as
 in bench/compare: on a virtual machine that hands free memory back to its host, memory left free
 for a second or two must be supplied anew, page by page, and a step after a pause (the seconds a
@@ -91,6 +95,12 @@ class MapWatcher:
         self.process.wait()
 
 
+def processor_seconds(pid: int) -> float:
+    """User and system time that process `pid` has used so far, all its threads together."""
+    fields = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime and stime
+
+
 def build(skip: bool):
     """The win32 programs, and the native floor that primes the memory before each step."""
     if skip:
@@ -132,7 +142,8 @@ def main() -> int:
     for name, text in messages.items():
         (work / f"{name}.txt").write_bytes(text)
     done_caption = gui.texts["kDoneCaption"]
-    times = {f"{name} {what}": [] for name in messages for what in ("dialog", "saved", "box", "window", "cli")}
+    times = {f"{name} {what}": [] for name in messages
+             for what in ("dialog", "saved", "box", "window", "cli", "window cpu", "cli cpu")}
     startup = []
     sizes = {}
 
@@ -176,9 +187,11 @@ def main() -> int:
         desktop._xdotool("mousemove", str(window["origin"][0] + (left + right) // 2),
                          str(window["origin"][1] + (top + bottom) // 2))
         prime(name)
+        cpu = -processor_seconds(app.process.pid)
         start = time.perf_counter()
         desktop._xdotool("click", "1")
         to_dialog = watcher.shown(gui.SAVE_DIALOG_TITLE, start)
+        cpu += processor_seconds(app.process.pid)
         dialog = desktop.wait_box(gui.SAVE_DIALOG_TITLE, gui.FILE_NAME_BOX)
         desktop.click(dialog, gui.FILE_NAME_BOX)
         desktop.type(target.name)
@@ -189,26 +202,34 @@ def main() -> int:
         def look_for_the_file():
             if not saved and target.exists():
                 saved.append(time.perf_counter() - start)
+        cpu -= processor_seconds(app.process.pid)
         start = time.perf_counter()
         desktop.key("Return")
         to_box = watcher.shown(done_caption, start, look_for_the_file)
+        cpu += processor_seconds(app.process.pid)
         box = desktop.wait_box(done_caption, gui.BOX_TEXT)
         desktop.click(box, gui.ID_OK)
         desktop.wait_gone(done_caption, gui.BOX_TEXT)
         for what, value in (("dialog", to_dialog), ("saved", (saved or [to_box])[0]), ("box", to_box),
-                            ("window", to_dialog + to_box)):
+                            ("window", to_dialog + to_box), ("window cpu", cpu)):
             times[f"{name} {what}"].append(value)
 
     def through_cli(name: str):
         target = work / f"cli-{name}.wav"
         target.unlink(missing_ok=True)
         prime(name)
-        start = time.perf_counter()
-        result = session.wine.run(session.cli, "-e", "cp932", "-i", gui.windows_path(work / f"{name}.txt"),
-                                  "-o", gui.windows_path(target), timeout=600)
-        times[f"{name} cli"].append(time.perf_counter() - start)
-        if result.returncode != 0:
-            raise RuntimeError("velmora-cli.exe failed: " + result.stderr.decode(errors="replace"))
+        report = work / "cli-report.txt"
+        with open(report, "wb") as out:
+            start = time.perf_counter()
+            process = subprocess.Popen(["wine", session.cli, "-e", "cp932", "-i", gui.windows_path(work / f"{name}.txt"),
+                                        "-o", gui.windows_path(target)], env=session.wine.env,
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+            _, status, usage = os.wait4(process.pid, 0)
+            times[f"{name} cli"].append(time.perf_counter() - start)
+        process.returncode = os.waitstatus_to_exitcode(status)
+        times[f"{name} cli cpu"].append(usage.ru_utime + usage.ru_stime)
+        if process.returncode != 0:
+            raise RuntimeError("velmora-cli.exe failed: " + report.read_text(errors="replace"))
         if (work / f"window-{name}.wav").exists():
             if target.read_bytes() != (work / f"window-{name}.wav").read_bytes():
                 raise RuntimeError("the window and velmora-cli.exe wrote different files")
@@ -265,6 +286,15 @@ def main() -> int:
         print(f"  {label:<52} {median['long ' + what]:7.3f} {median['short ' + what]:7.3f}   "
               f"{min(values):.3f}-{max(values):.3f}")
     print(f"  {'a Windows program started and ended (--version)':<52} {statistics.median(startup):7.3f}")
+    print()
+    print(f"  {'processor seconds of the program itself (user + system)':<52} {'long':>7} {'PARIS':>7}")
+    for label, what in (("window: the click and Enter steps above", "window cpu"),
+                        ("velmora-cli.exe: start to exit", "cli cpu")):
+        print(f"  {label:<52} {median['long ' + what]:7.3f} {median['short ' + what]:7.3f}")
+    window_cpu = median["long window cpu"] - median["short window cpu"]
+    cli_cpu = median["long cli cpu"] - median["short cli cpu"]
+    print(f"  window / velmora-cli.exe, processor time of the work: {window_cpu / cli_cpu:.2f}"
+          f"  ({window_cpu:.3f} s against {cli_cpu:.3f} s)")
     return 0
 
 
