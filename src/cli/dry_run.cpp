@@ -1,5 +1,6 @@
 #include "cli/dry_run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/code_page.h"
@@ -55,11 +56,11 @@ std::string DryRunReport(const CreateInputs& inputs, const RunStyle& style, std:
     std::string report;
     report += "message:  " + cleaned + "\n";
     report += "elements: " + Elements(inputs.message.Get()) + "\n";
-    report += "units:    " + std::to_string(inputs.unitCount < 0 ? 0 : inputs.unitCount) + "\n";
+    report += "units:    " + std::to_string(std::max<int64_t>(inputs.measurement.Units(), 0)) + "\n";
     if (refusal == CreateOutcome::NothingToSound) {
         report += "samples:  none (nothing to sound)\n";
     } else if (refusal) {
-        report += "samples:  none (" + Counted(inputs.unitCount, "unit") + " with a dot of " +
+        report += "samples:  none (" + Counted(inputs.measurement.Units(), "unit") + " with a dot of " +
                   std::to_string(inputs.dotLength) + " ms do not fit a WAV file)\n";
     } else {
         report += "samples:  " + std::to_string(inputs.sampleCount) + " (a file of " +
@@ -76,7 +77,7 @@ std::string DryRunReport(const CreateInputs& inputs, const RunStyle& style, std:
         report += "speed:    " + Format("%.4g WPM", WordsPerMinute(inputs.dotLength)) + " (a dot of " +
                   std::to_string(inputs.dotLength) + " ms)\n";
     }
-    if (!style.IsWindows() && inputs.dotLength > 0) {
+    if (!style.IsWindowTiming() && inputs.dotLength > 0) {
         report += "gaps:     " + Milliseconds(inputs.timing.characterGap) + " between characters";
         if (style.words == WordBreaks::Kept) report += ", " + Milliseconds(inputs.timing.wordGap) + " between words";
         report += "\n";

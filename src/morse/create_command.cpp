@@ -39,14 +39,16 @@ Timing RunStyle::TimingFor(int32_t dotLength) const {
 void CreateReadInputs(Form& form, CreateInputs& inputs, const RunStyle& style) {
     ReadField(form, kMessageFieldId, inputs.message);
     inputs.measurement = MeasureMessage(inputs.message, style.words);
-    inputs.unitCount = inputs.measurement.Units();
     inputs.dotLength = ReadFieldNumber(form, kDotFieldId, inputs.fieldText);
     inputs.timing = style.TimingFor(inputs.dotLength);
     inputs.exactSamples = inputs.measurement.Samples(inputs.timing);
-    inputs.sampleCount = style.IsWindows() ? SampleCount(static_cast<int32_t>(inputs.unitCount), inputs.dotLength)
-                         : inputs.exactSamples >= 0 && inputs.exactSamples <= INT32_MAX
-                             ? static_cast<int32_t>(inputs.exactSamples)
-                             : -1;
+    if (style.IsWindowTiming()) {
+        // The window's product in 32 bits; CreateRefusal finds one that wrapped.
+        inputs.sampleCount = SampleCount(static_cast<int32_t>(inputs.measurement.Units()), inputs.dotLength);
+    } else {
+        const bool fits = inputs.exactSamples >= 0 && inputs.exactSamples <= INT32_MAX;
+        inputs.sampleCount = fits ? static_cast<int32_t>(inputs.exactSamples) : -1;
+    }
     inputs.toneFrequency = ReadFieldNumber(form, kFrequencyFieldId, inputs.fieldText);
     inputs.volume = ReadFieldNumber(form, kVolumeFieldId, inputs.fieldText);
 }

@@ -28,7 +28,7 @@ struct RunStyle {
     WordBreaks words = WordBreaks::Dropped;
     double overallWpm = 0.0;  // above 0: Farnsworth timing, the gaps stretched to this speed
 
-    bool IsWindows() const { return words == WordBreaks::Dropped && overallWpm <= 0.0; }
+    bool IsWindowTiming() const { return words == WordBreaks::Dropped && overallWpm <= 0.0; }
     Timing TimingFor(int32_t dotLength) const;
 };
 
@@ -36,8 +36,7 @@ struct RunStyle {
 struct CreateInputs {
     TextVar message;    // the cleaned message
     TextVar fieldText;  // the last numeric field read
-    Measurement measurement;
-    int64_t unitCount = 0;
+    Measurement measurement;  // its Units() are the unit count
     int32_t dotLength = 0;
     int32_t toneFrequency = 0;
     int32_t volume = 0;

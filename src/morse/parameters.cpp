@@ -41,10 +41,3 @@ int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
     const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) * 8u;
     return static_cast<int32_t>(product);
 }
-
-std::optional<int32_t> ExactSampleCount(int64_t unitCount, int32_t dotLength) {
-    if (dotLength == 0) return 0;
-    if (unitCount < 0 || dotLength < 0) return std::nullopt;
-    if (unitCount > INT32_MAX / 8 / dotLength) return std::nullopt;
-    return static_cast<int32_t>(unitCount * dotLength * 8);
-}

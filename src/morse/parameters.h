@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "morse/form.h"
@@ -20,8 +19,6 @@ int32_t FieldNumberFromDouble(double value);
 // `used` receives how many bytes of "+" and the text the number took.
 int32_t FieldNumberFromText(const std::string& text, std::size_t* used = nullptr);
 
-// Unit count x dot length x 8 in 32-bit arithmetic that wraps, as the image size was always formed.
+// Unit count x dot length x 8 in 32-bit arithmetic that wraps: the window's image size. The
+// Create command refuses a size that differs from the exact length (it wrapped or went negative).
 int32_t SampleCount(int32_t unitCount, int32_t dotLength);
-// The same product when it is exact and fits an image (0 to 2^31 - 1); none when it wrapped or
-// is negative.
-std::optional<int32_t> ExactSampleCount(int64_t unitCount, int32_t dotLength);

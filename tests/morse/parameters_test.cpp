@@ -125,18 +125,4 @@ TEST(SampleCount, WrapsIn32BitsAsTheImageSizeAlwaysDid) {
     EXPECT_EQ(SampleCount(-3, 0), 0);
 }
 
-TEST(ExactSampleCount, RefusesWhatWrappedOrWentNegative) {
-    EXPECT_EQ(ExactSampleCount(27, 100), 21600);
-    EXPECT_EQ(ExactSampleCount(1, 268435455), 2147483640);
-    EXPECT_EQ(ExactSampleCount(1, 268435456), std::nullopt);
-    EXPECT_EQ(ExactSampleCount(1, 536870912), std::nullopt) << "wraps to 0 in 32 bits, but is not 0";
-    EXPECT_EQ(ExactSampleCount(-3, 100), std::nullopt);
-    EXPECT_EQ(ExactSampleCount(5, -100), std::nullopt);
-    EXPECT_EQ(ExactSampleCount(-3, 0), 0);
-    EXPECT_EQ(ExactSampleCount(int64_t{1} << 40, 0), 0);
-    EXPECT_EQ(ExactSampleCount(int64_t{1} << 40, 1), std::nullopt);
-    EXPECT_EQ(ExactSampleCount(268435455, 1), 2147483640);
-    EXPECT_EQ(ExactSampleCount(268435456, 1), std::nullopt);
-}
-
 }  // namespace
