@@ -61,7 +61,7 @@ void CheckHeader(const std::vector<uint8_t>& file, uint32_t samples) {
     static constexpr uint8_t kFormat[] = {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
                                           0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a'};
     FUZZ_CHECK(std::equal(file.begin(), file.begin() + 4, "RIFF"));
-    FUZZ_CHECK(Le32(&file[4]) == 36 + samples);
+    FUZZ_CHECK(Le32(&file[4]) == 36 + samples + samples % 2);  // an odd data chunk is padded
     FUZZ_CHECK(std::equal(std::begin(kFormat), std::end(kFormat), file.begin() + 8));
     FUZZ_CHECK(Le32(&file[40]) == samples);
 }
@@ -126,7 +126,7 @@ void CheckSamples(const std::vector<uint8_t>& file, const Layout& layout, int32_
     const uint32_t period = TonePeriod(frequency);
     std::vector<uint8_t> cycle(std::max<uint32_t>(period, 1), kSilence);
     for (uint32_t j = 0; j < period; ++j) cycle[j] = ToneSample(period, volume, j);
-    std::vector<uint8_t> expected(file.size() - kWavHeaderSize, kSilence);
+    std::vector<uint8_t> expected(Le32(&file[40]), kSilence);
     for (const auto& [start, length] : layout.elements) {
         for (int64_t j = 0; j < length; ++j) {
             expected[static_cast<std::size_t>(start + j)] = cycle[static_cast<std::size_t>(j % static_cast<int64_t>(cycle.size()))];
@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         expected = CreateOutcome::NothingToSound;
     } else if (samples < 0 || samples > INT32_MAX) {
         expected = CreateOutcome::TooLong;
-    } else if (kWavHeaderSize + static_cast<std::size_t>(samples) > heapLimit) {
+    } else if (kWavHeaderSize + static_cast<std::size_t>(samples + samples % 2) > heapLimit) {
         expected = CreateOutcome::OutOfMemory;
     }
     FUZZ_CHECK(*outcome == expected);
@@ -197,7 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         return 0;
     }
     const auto count = static_cast<uint32_t>(samples);
-    FUZZ_CHECK(file.size() == kWavHeaderSize + count);
+    FUZZ_CHECK(file.size() == kWavHeaderSize + count + count % 2);
+    FUZZ_CHECK(count % 2 == 0 || file.back() == 0);
     CheckHeader(file, count);
     if (count > 0) CheckSamples(file, layout, FieldNumber(form, kFrequencyFieldId), FieldNumber(form, kVolumeFieldId));
     return 0;

@@ -64,7 +64,7 @@ std::string DryRunReport(const CreateInputs& inputs, const RunStyle& style, std:
                   std::to_string(inputs.dotLength) + " ms do not fit a WAV file)\n";
     } else {
         report += "samples:  " + std::to_string(inputs.sampleCount) + " (a file of " +
-                  std::to_string(int64_t{inputs.sampleCount} + static_cast<int64_t>(kWavHeaderSize)) + " bytes)\n";
+                  std::to_string(WavFileSize(static_cast<uint32_t>(inputs.sampleCount))) + " bytes)\n";
         report += "duration: " + Format("%.3f s", inputs.sampleCount / double{kSamplesPerSecond}) + "\n";
     }
     if (inputs.dotLength <= 0) {

@@ -73,10 +73,11 @@ CreateOutcome CreateCommand(Form& form, const RunStyle& style, std::vector<Chara
     CreateReadInputs(form, inputs, style);
     if (const auto refused = CreateRefusal(inputs)) return CreateShowRefusal(form, *refused);
 
+    const Tone tone = ToneMake(inputs.toneFrequency, inputs.volume);
     AudioImage image = AudioImageAllocate(inputs.sampleCount);
     // The size fits a WAV file, so a missing block means the heap could not give it.
     if (image.block == nullptr) return CreateShowRefusal(form, CreateOutcome::OutOfMemory);
-    RenderMessage(inputs.message.Get(), AudioImageSamples(image), inputs.timing,
-                  ToneMake(inputs.toneFrequency, inputs.volume), spans);
+    const AudioImageGuard release(image);  // also when recording the spans runs out of memory
+    RenderMessage(inputs.message.Get(), AudioImageSamples(image), inputs.timing, tone, spans);
     return FromSave(AudioImageSave(image, form));
 }

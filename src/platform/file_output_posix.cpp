@@ -196,13 +196,15 @@ FileResult WriteInPlace(const std::string& path, std::span<const uint8_t> bytes)
 
 // A file whose identity matters (other hard links to it, attributes a new file would lack) is
 // overwritten in place. The new length is reserved first, so that a full disk is found before
-// a byte of the old contents changes.
+// a byte of the old contents changes. Only the part past the old end is reserved: where the file
+// system cannot reserve, the C library writes zeros there instead, and reading back the old
+// blocks, which it would do for the rest, is what a file opened for writing only cannot.
 FileResult RewriteInPlace(const Target& target, std::span<const uint8_t> bytes) {
     Descriptor fd(::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid()) return Failed(FileOutcome::OpenFailed, errno);
     const auto size = static_cast<off_t>(bytes.size());
     if (size > target.info.st_size) {
-        const int reserved = ::posix_fallocate(fd.get(), 0, size);
+        const int reserved = ::posix_fallocate(fd.get(), target.info.st_size, size - target.info.st_size);
         if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
             return Failed(FileOutcome::WriteFailed, reserved);
         }
@@ -218,7 +220,7 @@ FileResult RewriteInPlace(const Target& target, std::span<const uint8_t> bytes) 
 // the folder's limit on names, a short fixed stem otherwise. Six random letters follow.
 std::string TemporaryName(int folder, const std::string& targetName, unsigned attempt) {
     long limit = ::fpathconf(folder, _PC_NAME_MAX);
-    if (limit <= 0) limit = NAME_MAX;
+    if (limit <= 0 || limit > NAME_MAX) limit = NAME_MAX;  // the name is kept in g_pendingName
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
@@ -273,8 +275,9 @@ FileResult ReplaceThroughTemporary(const Target& target, std::span<const uint8_t
     if (!temp.valid()) {
         const int error = errno;
         // A folder that takes no new entries may still hold a writable file of that name:
-        // writing it directly is what the user asked for, even without the safety net.
-        if (target.exists && (error == EACCES || error == EPERM)) return WriteInPlace(target.path, bytes);
+        // rewriting it where it is, its new length reserved first, is what the user asked for,
+        // even without the safety net of the rename.
+        if (target.exists && (error == EACCES || error == EPERM)) return RewriteInPlace(target, bytes);
         return Failed(FileOutcome::OpenFailed, error);
     }
     if (target.exists) {

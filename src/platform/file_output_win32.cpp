@@ -90,14 +90,48 @@ bool CreateTemporary(const std::string& folder) {
     return g_pending;
 }
 
+// False with the system's error when the target is left as it was. When ReplaceFileA fails
+// half-way, after the old file has left the target's name (ERROR_UNABLE_TO_MOVE_REPLACEMENT and
+// _2), the new contents are moved there instead; if even that fails, the temporary file holds
+// the only copy and stays: it is forgotten, so that nothing removes it.
 bool ReplaceWithTemporary(const char* fullPath, bool exists) {
     PendingLock lock;
     if (Injected(FaultStep::Replace)) return false;
-    const bool replaced = exists ? ReplaceFileA(fullPath, g_pendingName, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                                nullptr, nullptr) != 0
-                                 : MoveFileExA(g_pendingName, fullPath, MOVEFILE_WRITE_THROUGH) != 0;
+    constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    bool replaced = exists ? ReplaceFileA(fullPath, g_pendingName, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                          nullptr, nullptr) != 0
+                           : MoveFileExA(g_pendingName, fullPath, MOVEFILE_WRITE_THROUGH) != 0;
+    if (const DWORD error = GetLastError();
+        !replaced && (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
+        replaced = MoveFileExA(g_pendingName, fullPath, kMoveFlags) != 0;
+        if (!replaced) {
+            g_pending = false;
+            SetLastError(error);
+        }
+    }
     if (replaced) g_pending = false;
     return replaced;
+}
+
+// A file that cannot be replaced through a temporary one (its folder takes no new entries) is
+// rewritten where it is: first made as long as the new contents, so that a full disk is found
+// before a byte of the old ones changes, then written, cut to length and flushed.
+FileResult RewriteInPlace(const char* path, std::span<const uint8_t> bytes) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Failed(FileOutcome::OpenFailed, GetLastError());
+    LARGE_INTEGER size{};
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(bytes.size());
+    const bool reserved = GetFileSizeEx(file, &size) != 0 &&
+                          (size.QuadPart >= end.QuadPart ||
+                           (SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != 0 && SetEndOfFile(file) != 0));
+    const bool written = reserved && SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) != 0 &&
+                         WriteAll(file, bytes) && SetEndOfFile(file) != 0 && SystemFlush(file) != 0;
+    const DWORD error = GetLastError();
+    const bool closed = SystemClose(file) != 0;
+    if (!written) return Failed(FileOutcome::WriteFailed, error);
+    if (!closed) return Failed(FileOutcome::WriteFailed, GetLastError());
+    return {};
 }
 
 }  // namespace
@@ -132,11 +166,9 @@ FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
     if (!CreateTemporary(FolderOf(fullPath))) {
         const DWORD error = GetLastError();
         // A folder that takes no new entries may still hold a writable file of that name:
-        // writing it directly is what the user asked for, even without the safety net.
+        // rewriting it where it is is what the user asked for, even without the safety net.
         if (!exists || error != ERROR_ACCESS_DENIED) return Failed(FileOutcome::OpenFailed, error);
-        HANDLE direct = CreateFileA(fullPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (direct == INVALID_HANDLE_VALUE) return Failed(FileOutcome::OpenFailed, GetLastError());
-        return WriteAndClose(direct, bytes);
+        return RewriteInPlace(fullPath, bytes);
     }
 
     // Shared for deletion only, so that FileWriteAbandon can remove it while it is being written.
@@ -157,7 +189,7 @@ FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
     }
     if (!ReplaceWithTemporary(fullPath, exists)) {
         error = GetLastError();
-        RemoveTemporary();
+        RemoveTemporary();  // unless it is the only copy left
         return Failed(FileOutcome::OpenFailed, error);
     }
     return {};

@@ -29,12 +29,13 @@ void PutU32(uint8_t* at, uint32_t value) {
 }  // namespace
 
 // The canonical 44-byte header of a PCM file with one "fmt " and one "data" chunk, every
-// number little-endian. The sample count is a multiple of 8, so the data chunk never needs
-// RIFF's pad byte.
+// number little-endian. The RIFF chunk counts everything after its own 8 bytes: the file's size
+// less 8, a pad byte after an odd data chunk included.
 void WavHeaderWrite(std::span<uint8_t, kWavHeaderSize> header, uint32_t sampleCount) {
     uint8_t* h = header.data();
     PutTag(h + 0, "RIFF");
-    PutU32(h + 4, 36 + sampleCount);  // 36 = "WAVE" + fmt chunk (8 + 16) + data chunk header (8)
+    // 36 ("WAVE", the fmt chunk's 8 + 16, the data chunk's own 8) + the samples (+ the pad byte)
+    PutU32(h + 4, static_cast<uint32_t>(WavFileSize(sampleCount) - 8));
     PutTag(h + 8, "WAVE");
     PutTag(h + 12, "fmt ");
     PutU32(h + 16, 16);  // size of the PCM format record that follows
@@ -52,10 +53,11 @@ void WavHeaderWrite(std::span<uint8_t, kWavHeaderSize> header, uint32_t sampleCo
 AudioImage AudioImageAllocate(int32_t sampleCount) {
     AudioImage image;
     if (sampleCount < 0) return image;
-    const std::size_t size = kWavHeaderSize + static_cast<std::size_t>(sampleCount);
+    const std::size_t size = WavFileSize(static_cast<uint32_t>(sampleCount));
     image.block = static_cast<uint8_t*>(HeapBulkBlockNew(size));
     if (image.block == nullptr) return image;
     image.sampleCount = sampleCount;
+    if (size > kWavHeaderSize + static_cast<std::size_t>(sampleCount)) image.block[size - 1] = 0;  // pad byte
     WavHeaderWrite(std::span<uint8_t, kWavHeaderSize>(image.block, kWavHeaderSize),
                    static_cast<uint32_t>(sampleCount));
     return image;
@@ -81,5 +83,5 @@ std::span<uint8_t> AudioImageSamples(const AudioImage& image) {
 
 std::span<const uint8_t> AudioImageBytes(const AudioImage& image) {
     if (image.block == nullptr) return {};
-    return {image.block, kWavHeaderSize + static_cast<std::size_t>(image.sampleCount)};
+    return {image.block, WavFileSize(static_cast<uint32_t>(image.sampleCount))};
 }

@@ -8,18 +8,36 @@
 
 inline constexpr std::size_t kWavHeaderSize = 44;
 
+// The bytes of the file for `sampleCount` samples: the header, the samples, and RIFF's pad byte
+// (0) after an odd count, which keeps every chunk at an even size. The window's counts are
+// multiples of 8 and never take it; stretched gaps (Farnsworth timing) can.
+constexpr std::size_t WavFileSize(uint32_t sampleCount) { return kWavHeaderSize + sampleCount + (sampleCount & 1u); }
+
 struct AudioImage {
     uint8_t* block = nullptr;  // null when the image could not be allocated
     int32_t sampleCount = 0;
 };
 
-// Allocates sample count + 44 bytes and writes the header; the samples are left unwritten, for a
+// Allocates the file's bytes and writes the header and any pad byte; the samples are left unwritten, for a
 // caller that writes every one of them (RenderMessage does). Gives an image without a block
 // when `sampleCount` is negative or the heap refuses.
 AudioImage AudioImageAllocate(int32_t sampleCount);
 // The same with the samples filled with silence.
 AudioImage AudioImageNew(int32_t sampleCount);
 void AudioImageRelease(AudioImage& image);
+
+// Releases `image` when the scope ends, whichever way it ends, an exception included. Releasing
+// an image twice is harmless: the first release leaves it without a block.
+class AudioImageGuard {
+  public:
+    explicit AudioImageGuard(AudioImage& image) : image_(image) {}
+    ~AudioImageGuard() { AudioImageRelease(image_); }
+    AudioImageGuard(const AudioImageGuard&) = delete;
+    AudioImageGuard& operator=(const AudioImageGuard&) = delete;
+
+  private:
+    AudioImage& image_;
+};
 std::span<uint8_t> AudioImageSamples(const AudioImage& image);
 std::span<const uint8_t> AudioImageBytes(const AudioImage& image);
 

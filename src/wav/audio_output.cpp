@@ -5,26 +5,11 @@
 #include "platform/file_output.h"
 #include "runtime/program_texts.h"
 
-namespace {
-
-// Frees the image when the save ends, whichever way it ends.
-class ImageRelease {
-  public:
-    explicit ImageRelease(AudioImage& image) : image_(image) {}
-    ~ImageRelease() { AudioImageRelease(image_); }
-    ImageRelease(const ImageRelease&) = delete;
-    ImageRelease& operator=(const ImageRelease&) = delete;
-
-  private:
-    AudioImage& image_;
-};
-
-}  // namespace
 
 // A failed or short write is reported, never shown as success, and the old file is kept. The
 // cause names the target and the system's reason, for a front end that can show it.
 SaveOutcome AudioImageSave(AudioImage& image, Form& form) {
-    ImageRelease release(image);
+    const AudioImageGuard release(image);
     const SaveReport saved = form.Save(AudioImageBytes(image));
     const std::string cause =
         saved.systemError != 0 ? saved.target + ": " + SystemErrorText(saved.systemError) : std::string();

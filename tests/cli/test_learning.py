@@ -1,9 +1,11 @@
 """The options Morse learners use: speed in WPM, word gaps, Farnsworth timing, label tracks and
 batches. Element positions are computed here from the timing rules and read back from the WAV."""
 
+import io
 import os
 import sys
 import unittest
+import wave
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_velmora_cli import NOTHING_TO_SOUND, WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
@@ -74,6 +76,14 @@ class Timing(CliTestCase):
                                              round(7 * ta / 19 * RATE))
         self.assertEqual(len(data), 44 + length)
         self.assertEqual(tone_runs(data[44:]), elements)
+        # One stretched gap of 5229 samples: an odd data chunk, which RIFF pads with one 0 byte.
+        result, data = self.create("--wpm", "20", "--farnsworth", "10", "AB")
+        elements, length = expected_elements(["AB"], 480, round(3 * ta / 19 * RATE), 0)
+        self.assertEqual((length % 2, len(data), data[-1]), (1, 44 + length + 1, 0))
+        self.assertEqual(int.from_bytes(data[4:8], "little"), 36 + length + 1)
+        with wave.open(io.BytesIO(data)) as w:
+            self.assertEqual(w.getnframes(), length)
+        self.assertEqual(tone_runs(data[44:-1]), elements)
         dry = text(run("-n", "--wpm", "20", "--farnsworth", "10", "E").stdout)
         self.assertIn("10 WPM overall, characters at 20 WPM", dry)
         self.assertEqual(run("-n", "--wpm", "20", "--farnsworth", "20", "E").returncode, 2, "s must be below c")
