@@ -51,7 +51,12 @@ std::optional<std::string> Cp932FromUtf8Character(std::string_view utf8Character
     if (iconv(converter.get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
         return std::nullopt;
     }
-    return std::string(out, static_cast<std::size_t>(outPtr - out));
+    // The C library also maps some characters one way only, to a near one (the yen sign to the
+    // backslash, the wave dash to the full-width tilde), which Windows refuses: only bytes that
+    // read back as the same character stand for it.
+    std::string bytes(out, static_cast<std::size_t>(outPtr - out));
+    if (Utf8FromCp932(bytes) != utf8Character) return std::nullopt;
+    return bytes;
 }
 
 std::string Utf8FromCp932(std::string_view cp932) {

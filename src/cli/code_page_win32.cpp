@@ -20,6 +20,8 @@ std::wstring Wide(std::string_view text, UINT codePage, DWORD flags) {
 // Wide text in `codePage`; none when a character has no exact form there (no best-fit guesses).
 std::optional<std::string> Narrow(const std::wstring& wide, UINT codePage) {
     if (wide.empty()) return std::string();
+    // The system's code page may itself be UTF-8, which takes neither flag nor default check.
+    if (codePage == CP_ACP) codePage = GetACP();
     const bool exactOnly = codePage != CP_UTF8;
     BOOL usedDefault = FALSE;
     const DWORD flags = exactOnly ? WC_NO_BEST_FIT_CHARS : 0;

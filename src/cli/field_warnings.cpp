@@ -25,7 +25,7 @@ FieldReading Read(const std::string& text) {
     std::size_t used = 0;
     const double number = TextToNumber(joined.c_str(), &used);
     FieldReading reading;
-    reading.value = FieldNumberFromText(text);
+    reading.value = FieldNumberFromDouble(number);
     reading.trailing = used < joined.size();
     reading.fraction = number != std::trunc(number);
     return reading;

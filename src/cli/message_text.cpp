@@ -7,6 +7,7 @@
 #include "cli/code_page.h"
 #include "cli/utf8.h"
 #include "morse/code_table.h"
+#include "morse/measure.h"
 
 namespace {
 
@@ -64,11 +65,6 @@ class LeftOutCollector {
 
 bool Sounds(char byte) { return CodeLookup(static_cast<unsigned char>(byte)) != nullptr; }
 
-// Whitespace, in code page 932: what parts words when word gaps are kept.
-bool IsWhitespace(std::string_view bytes) {
-    return bytes == " " || bytes == "\t" || bytes == "\n" || bytes == "\r" || bytes == "\x81\x40";
-}
-
 // The message built character by character, with what is left out gathered as it goes.
 class MessageBuilder {
   public:
@@ -96,7 +92,7 @@ class MessageBuilder {
         for (char b : bytes) {
             if (Sounds(b)) sounded += b;
         }
-        if (sounded.size() == bytes.size() || (options_.wordGaps && IsWhitespace(bytes))) return;
+        if (sounded.size() == bytes.size() || (options_.wordGaps && IsWordSpace(bytes))) return;
         const auto why = sounded.empty() ? LeftOutCharacter::Why::NoMorseCode : LeftOutCharacter::Why::OnlySecondByteSounds;
         leftOut_.Add(position_, bytes, why, [&](LeftOutCharacter& c) {
             describe(c);

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "cli/label_track.h"
+#include "morse/timing.h"
 
 namespace {
 
@@ -62,9 +64,15 @@ std::string StoreDot(CliOptions& options, const std::string& value) {
     return {};
 }
 
+// The speed stands for a dot length, which must round to a whole number of milliseconds that a
+// field can hold: from 1 to 2147483647.
 std::string StoreWpm(CliOptions& options, const std::string& value) {
     options.wpm = Speed(value);
-    return options.wpm ? std::string() : "--wpm needs a speed in words per minute above 0, not '" + value + "'";
+    if (!options.wpm) return "--wpm needs a speed in words per minute above 0, not '" + value + "'";
+    const double dot = kParisMilliseconds / *options.wpm;
+    if (dot < 0.5) return "--wpm " + value + " makes a dot shorter than 1 ms";
+    if (dot >= INT32_MAX + 0.5) return "--wpm " + value + " makes a dot longer than 2147483647 ms";
+    return {};
 }
 
 std::string StoreFarnsworth(CliOptions& options, const std::string& value) {
@@ -174,7 +182,6 @@ const OptionRow* ShortOption(char name) {
 std::string Combinations(const CliOptions& o) {
     if (o.help || o.version || o.listCodes) return {};
     if (o.wpm && o.dotGiven) return "give the speed either with --wpm or with --dot, not both";
-    if (o.wpm && std::lround(1200.0 / *o.wpm) < 1) return "--wpm " + std::to_string(*o.wpm) + " makes a dot shorter than 1 ms";
     if (o.input && o.message) return "give the message either as words or with --input, not both";
     if (!o.input && !o.message) {
         return o.batch ? "--batch reads its lines with --input FILE ('-' for standard input)"

@@ -187,11 +187,7 @@ int WriteLabels(const Job& job, const PreparedMessage& message, const std::vecto
 // Where the file goes; false (with the usage error shown) if it cannot go there.
 bool ChooseDestination(const Job& job, StandInForm& form, int& exitCode) {
     if (job.output.empty()) return true;
-    if (job.output == "-") {
-        if (StandardOutputIsTerminal()) {
-            exitCode = UsageError("will not write audio to a terminal; redirect standard output or give a file");
-            return false;
-        }
+    if (job.output == "-") {  // not a terminal: Run refused that before reading the message
         form.AnswerSaveDialog(SaveTarget::StandardOutput);
         return true;
     }

@@ -6,9 +6,6 @@
 
 namespace {
 
-// Blank, tab, line breaks; the ideographic space is the pair 0x81 0x40.
-bool IsSpaceByte(unsigned char byte) { return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r'; }
-
 // Whitespace between two sounded characters becomes one blank; whitespace before the first or
 // after the last adds nothing, and other bytes without a code do not part words. The walk knows
 // double-byte characters only to find the ideographic space: their bytes are kept or dropped
@@ -22,7 +19,7 @@ void CleanKeepingWords(TextVar& message, Measurement& measured) {
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         const unsigned char byte = bytes[at];
         const bool pair = IsCp932LeadByte(byte) && at + 1 < bytes.size();
-        if (IsSpaceByte(byte) || (pair && byte == 0x81 && bytes[at + 1] == 0x40)) {
+        if (IsWordSpace({reinterpret_cast<const char*>(&bytes[at]), pair ? 2u : 1u})) {
             gap = !cleaned.empty();
             at += pair ? 1 : 0;
             continue;

@@ -3,12 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "morse/timing.h"
 #include "runtime/text.h"
 
 // The unit count when nothing is left to sound.
 inline constexpr int64_t kNothingToSound = -3;
+
+// Whether one character of code page 932 (one or two bytes) parts words: the blank, tab, line
+// breaks and the ideographic space.
+constexpr bool IsWordSpace(std::string_view character) {
+    return character == " " || character == "\t" || character == "\n" || character == "\r" || character == "\x81\x40";
+}
 
 // Whether whitespace between two sounded characters keeps the words apart. The window drops it
 // with every other byte that has no code; kept, it stays in the cleaned message as one blank.

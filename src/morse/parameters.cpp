@@ -32,9 +32,9 @@ int32_t FieldNumberFromDouble(double value) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
 }
 
-int32_t FieldNumberFromText(const std::string& text, std::size_t* used) {
+int32_t FieldNumberFromText(const std::string& text) {
     const std::string joined = "+" + text;
-    return FieldNumberFromDouble(TextToNumber(joined.c_str(), used));
+    return FieldNumberFromDouble(TextToNumber(joined.c_str()));
 }
 
 int32_t SampleCount(int32_t unitCount, int32_t dotLength) {

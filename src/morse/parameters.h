@@ -16,8 +16,7 @@ void ReadField(Form& form, int controlId, TextVar& receiver);
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText);
 int32_t FieldNumberFromDouble(double value);
 // The same reading of a field text that is not a text value (the command line's options).
-// `used` receives how many bytes of "+" and the text the number took.
-int32_t FieldNumberFromText(const std::string& text, std::size_t* used = nullptr);
+int32_t FieldNumberFromText(const std::string& text);
 
 // Unit count x dot length x 8 in 32-bit arithmetic that wraps: the window's image size. The
 // Create command refuses a size that differs from the exact length (it wrapped or went negative).

@@ -7,7 +7,6 @@ namespace {
 struct Armed {
     int callsLeft = 0;  // the call that fails is the one that brings this to 0; 0 when disarmed
     int error = 0;
-    int fired = 0;
 };
 
 constexpr std::size_t kSteps = static_cast<std::size_t>(FaultStep::Allocation) + 1;
@@ -19,7 +18,7 @@ Armed& Of(FaultStep step) { return g_armed[static_cast<std::size_t>(step)]; }
 }  // namespace
 
 void FaultArm(FaultStep step, int occurrence, int error) {
-    Of(step) = {occurrence > 0 ? occurrence : 0, error, 0};
+    Of(step) = {occurrence > 0 ? occurrence : 0, error};
     g_anyArmed = true;
 }
 
@@ -28,13 +27,10 @@ void FaultDisarmAll() {
     g_anyArmed = false;
 }
 
-int FaultsFired(FaultStep step) { return Of(step).fired; }
-
 bool FaultFires(FaultStep step, int& error) {
     if (!g_anyArmed) return false;
     Armed& armed = Of(step);
     if (armed.callsLeft == 0 || --armed.callsLeft != 0) return false;
-    ++armed.fired;
     error = armed.error;
     return true;
 }

@@ -17,8 +17,6 @@ enum class FaultStep {
 // error code `error` (errno on POSIX, a GetLastError() code on Windows).
 void FaultArm(FaultStep step, int occurrence, int error);
 void FaultDisarmAll();
-// How many times `step` has failed on purpose since it was armed.
-int FaultsFired(FaultStep step);
 
 // For the platform layer: whether this call of `step` is to fail, and with which error.
 bool FaultFires(FaultStep step, int& error);

@@ -22,10 +22,11 @@ struct FileResult {
 // `path` is in the platform's code page (932 for the program).
 //
 // A plain file is written to a temporary file in the same folder, flushed to disk and moved
-// over the target in one step. A target that the move would change in other ways (a file with
-// several hard links, extended attributes or an access list) is rewritten where it is; devices
-// and pipes are written where they are. A symbolic link keeps pointing where it points: the
-// file it names is the one written, and made if it does not exist yet.
+// over the target in one step; devices and pipes are written where they are. On POSIX systems a
+// target that the move would change in other ways (a file with several hard links, extended
+// attributes or an access list) is rewritten where it is, and a symbolic link keeps pointing
+// where it points: the file it names is the one written, and made if it does not exist yet. On
+// Windows ReplaceFileA carries the old file's attributes and security over to the new one.
 FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes);
 FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes);
 

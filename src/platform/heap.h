@@ -6,8 +6,8 @@
 #include <cstdint>
 
 void* HeapBlockNew(std::size_t bytes);
-// A block for bulk data that its caller writes in full: not zero-filled, and of huge pages where
-// the system offers them. Freed with HeapBlockFree.
+// A block for bulk data that its caller writes in full: not zero-filled, and its pages mapped
+// in one call where the system offers that. Freed with HeapBlockFree.
 void* HeapBulkBlockNew(std::size_t bytes);
 void* HeapBlockResize(void* block, std::size_t bytes);
 void HeapBlockFree(void* block);

@@ -126,8 +126,13 @@ SaveDialogChoice AskSavePath(HWND owner) {
         // The guard's hook, which the dialog calls, sets the flag: cppcheck sees no writer.
         // cppcheck-suppress knownConditionTrueFalse
         if (guard.NameWasTooLong()) return {SaveDialogChoice::Failed, {}, ERROR_FILENAME_EXCED_RANGE};
-        const DWORD error = CommDlgExtendedError();
-        if (error != 0) return {SaveDialogChoice::Failed, {}, static_cast<int>(error)};
+        // The dialog's own error codes are not the system's: the cause carries the nearest one.
+        switch (CommDlgExtendedError()) {
+            case 0: break;
+            case FNERR_BUFFERTOOSMALL: return {SaveDialogChoice::Failed, {}, ERROR_FILENAME_EXCED_RANGE};
+            case FNERR_INVALIDFILENAME: return {SaveDialogChoice::Failed, {}, ERROR_INVALID_NAME};
+            default: return {SaveDialogChoice::Failed, {}, ERROR_GEN_FAILURE};
+        }
         return {};
     }
     path.back() = '\0';

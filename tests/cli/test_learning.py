@@ -59,6 +59,12 @@ class Timing(CliTestCase):
                 self.assertEqual(by_speed, by_dot)
                 self.assertEqual(by_speed, wav_model.wav(b"PARIS", dot=dot.encode()))
         self.assertEqual(run("-o", self.path("x.wav"), "--wpm", "20", "-d", "60", "E").returncode, 2)
+        # The dot must round to 1 ms or more and fit a field, never wrap into another length.
+        for wpm, status, said in [("2000", 0, "(a dot of 1 ms)"), ("2500", 2, "shorter than 1 ms"),
+                                  ("5e-7", 2, "longer than 2147483647 ms"), ("1e-300", 2, "longer than")]:
+            result = run("-n", "--wpm", wpm, "E")
+            self.assertEqual(result.returncode, status, wpm)
+            self.assertIn(said, text(result.stdout + result.stderr), wpm)
 
     def test_word_gaps_at_their_sample_positions(self):
         result, data = self.create("--word-gap", "-d", "10", " CQ  CQ\tDE\u3000JA1, TEST ")
