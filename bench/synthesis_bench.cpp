@@ -13,6 +13,7 @@
 #include "morse/measure.h"
 #include "morse/render.h"
 #include "runtime/string_registry.h"
+#include "support/window_render.h"
 #include "wav/audio_image.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // The whole Create command, as one click of the window runs it, on arbitrary field texts and
-// message bytes, through the stand-in form with its save dialog answering "into memory".
+// message bytes, through the stand-in form with its save dialog answering "into memory"; with
+// another timing, the same fields read the same way and made into audio by Synthesize.
 //
 // The input is cut at zero bytes into parts: the message first (the window's field holds no
 // zero byte), then the numeric fields in the order of kFields, then the largest heap block that
@@ -20,11 +21,11 @@
 #include "morse/code_table.h"
 #include "morse/create_command.h"
 #include "morse/parameters.h"
+#include "morse/synthesis.h"
 #include "morse/tone.h"
-#include "cli/stand_in_form.h"
+#include "support/stand_in_form.h"
 #include "platform/heap.h"
 #include "runtime/fatal.h"
-#include "runtime/number_text.h"
 #include "wav/audio_image.h"
 
 namespace {
@@ -39,11 +40,38 @@ constexpr std::size_t kHeapCeiling = std::size_t{1} << 18;
 struct TextRefused : std::bad_alloc {};
 void ThrowTextRefused(const char*) { throw TextRefused(); }
 
-// A field's text as the Create command reads it: "+" in front, up to the first zero byte.
+// A field's number as the Create command reads it.
 int32_t FieldNumber(StandInForm& form, int id) {
-    std::string text(static_cast<std::size_t>(form.FieldLength(id)) + 1, '\0');
-    form.FieldText(id, text);
-    return FieldNumberFromDouble(TextToNumber(("+" + text).c_str()));
+    TextVar text;
+    return ReadFieldNumber(form, id, text);
+}
+
+CreateOutcome OutcomeOf(SynthesisOutcome made) {
+    switch (made) {
+        case SynthesisOutcome::Written: return CreateOutcome::Written;
+        case SynthesisOutcome::NothingToSound: return CreateOutcome::NothingToSound;
+        case SynthesisOutcome::TooLong: return CreateOutcome::TooLong;
+        case SynthesisOutcome::OutOfMemory: break;
+    }
+    return CreateOutcome::OutOfMemory;
+}
+
+// The fields read as the Create command reads them, in its order, made into audio with another
+// timing; a file made is "saved" into the form's memory, and the outcome shown as one message.
+CreateOutcome CreateWithStyle(StandInForm& form, const RunStyle& style) {
+    TextVar message;
+    TextVar fieldText;
+    ReadField(form, kMessageFieldId, message);
+    SynthesisRequest request;
+    request.message = TextView(message.Get());
+    request.dotLength = ReadFieldNumber(form, kDotFieldId, fieldText);
+    request.frequency = ReadFieldNumber(form, kFrequencyFieldId, fieldText);
+    request.volume = ReadFieldNumber(form, kVolumeFieldId, fieldText);
+    request.style = style;
+    const Synthesis audio = Synthesize(request);
+    if (audio.outcome == SynthesisOutcome::Written) (void)form.Save(audio.Bytes());
+    form.ShowMessage("", "", MessageIcon::Information, {});
+    return OutcomeOf(audio.outcome);
 }
 
 std::size_t HeapLimit(std::string_view part) {
@@ -164,7 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::optional<CreateOutcome> outcome;
     HeapLimitForTest(heapLimit);
     try {
-        outcome = CreateCommand(form, style);
+        outcome = style.IsWindowTiming() ? CreateCommand(form) : CreateWithStyle(form, style);
     } catch (const TextRefused&) {
         // A text value was refused its block: the run ends without a file.
     }

@@ -5,6 +5,7 @@
 #include "fuzz_support.h"
 #include "morse/code_table.h"
 #include "morse/measure.h"
+#include "support/window_render.h"
 
 namespace {
 

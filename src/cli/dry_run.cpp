@@ -49,39 +49,42 @@ std::string ToneLine(int32_t frequency, int32_t volume) {
            Counted(heard.period, "sample") + "), volume " + std::to_string(volume);
 }
 
+std::string SpeedLine(const SynthesisRequest& request) {
+    const int32_t dot = request.dotLength;
+    const std::string dotText = " (a dot of " + std::to_string(dot) + " ms";
+    if (dot <= 0) return "none" + dotText + ")";
+    if (request.style.overallWpm > 0.0) {
+        return Format("%.4g WPM", request.style.overallWpm) + " overall, characters at " +
+               Format("%.4g WPM", WordsPerMinute(dot)) + dotText + ", Farnsworth timing)";
+    }
+    return Format("%.4g WPM", WordsPerMinute(dot)) + dotText + ")";
+}
+
 }  // namespace
 
-std::string DryRunReport(const CreateInputs& inputs, const RunStyle& style, std::optional<CreateOutcome> refusal) {
-    const std::string cleaned = Utf8FromCp932(std::string_view(inputs.message.Get(), TextBytes(inputs.message.Get()).size()));
+std::string DryRunReport(const SynthesisRequest& request, const SynthesisPlan& plan) {
+    const Measurement& measured = plan.measurement;
+    const int32_t dot = request.dotLength;
     std::string report;
-    report += "message:  " + cleaned + "\n";
-    report += "elements: " + Elements(inputs.message.Get()) + "\n";
-    report += "units:    " + std::to_string(std::max<int64_t>(inputs.measurement.Units(), 0)) + "\n";
-    if (refusal == CreateOutcome::NothingToSound) {
+    report += "message:  " + Utf8FromCp932(TextView(plan.cleaned.Get())) + "\n";
+    report += "elements: " + Elements(plan.cleaned.Get()) + "\n";
+    report += "units:    " + std::to_string(std::max<int64_t>(measured.Units(), 0)) + "\n";
+    if (plan.refusal == SynthesisOutcome::NothingToSound) {
         report += "samples:  none (nothing to sound)\n";
-    } else if (refusal) {
-        report += "samples:  none (" + Counted(inputs.measurement.Units(), "unit") + " with a dot of " +
-                  std::to_string(inputs.dotLength) + " ms do not fit a WAV file)\n";
+    } else if (plan.refusal) {
+        report += "samples:  none (" + Counted(measured.Units(), "unit") + " with a dot of " + std::to_string(dot) +
+                  " ms do not fit a WAV file)\n";
     } else {
-        report += "samples:  " + std::to_string(inputs.sampleCount) + " (a file of " +
-                  std::to_string(WavFileSize(static_cast<uint32_t>(inputs.sampleCount))) + " bytes)\n";
-        report += "duration: " + Format("%.3f s", inputs.sampleCount / double{kSamplesPerSecond}) + "\n";
+        report += "samples:  " + std::to_string(plan.sampleCount) + " (a file of " +
+                  std::to_string(WavFileSize(static_cast<uint32_t>(plan.sampleCount))) + " bytes)\n";
+        report += "duration: " + Format("%.3f s", plan.sampleCount / double{kSamplesPerSecond}) + "\n";
     }
-    if (inputs.dotLength <= 0) {
-        report += "speed:    none (a dot of " + std::to_string(inputs.dotLength) + " ms)\n";
-    } else if (style.overallWpm > 0.0) {
-        report += "speed:    " + Format("%.4g WPM", style.overallWpm) + " overall, characters at " +
-                  Format("%.4g WPM", WordsPerMinute(inputs.dotLength)) + " (a dot of " +
-                  std::to_string(inputs.dotLength) + " ms, Farnsworth timing)\n";
-    } else {
-        report += "speed:    " + Format("%.4g WPM", WordsPerMinute(inputs.dotLength)) + " (a dot of " +
-                  std::to_string(inputs.dotLength) + " ms)\n";
-    }
-    if (!style.IsWindowTiming() && inputs.dotLength > 0) {
-        report += "gaps:     " + Milliseconds(inputs.timing.characterGap) + " between characters";
-        if (style.words == WordBreaks::Kept) report += ", " + Milliseconds(inputs.timing.wordGap) + " between words";
+    report += "speed:    " + SpeedLine(request) + "\n";
+    if (!request.style.IsWindowTiming() && dot > 0) {
+        report += "gaps:     " + Milliseconds(plan.timing.characterGap) + " between characters";
+        if (request.style.words == WordBreaks::Kept) report += ", " + Milliseconds(plan.timing.wordGap) + " between words";
         report += "\n";
     }
-    report += "tone:     " + ToneLine(inputs.toneFrequency, inputs.volume) + "\n";
+    report += "tone:     " + ToneLine(request.frequency, request.volume) + "\n";
     return report;
 }

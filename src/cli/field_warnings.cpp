@@ -6,30 +6,13 @@
 #include "cli/message_text.h"
 #include "morse/parameters.h"
 #include "morse/tone.h"
-#include "runtime/number_text.h"
 
 namespace {
 
 // A pitch further than a quarter tone from what was asked is heard as a different note.
 const double kQuarterTone = std::pow(2.0, 1.0 / 24.0);
 
-// A field text as the window reads it: a "+" joined in front, the leading number, its whole part.
-struct FieldReading {
-    int32_t value = 0;
-    bool trailing = false;  // characters follow the number, and are ignored
-    bool fraction = false;  // the number had a fraction, which is dropped
-};
-
-FieldReading Read(const std::string& text) {
-    const std::string joined = "+" + text;
-    std::size_t used = 0;
-    const double number = TextToNumber(joined.c_str(), &used);
-    FieldReading reading;
-    reading.value = FieldNumberFromDouble(number);
-    reading.trailing = used < joined.size();
-    reading.fraction = number != std::trunc(number);
-    return reading;
-}
+FieldReading Read(const std::string& text) { return FieldTextRead(std::string_view(text)); }
 
 std::string Quoted(const char* option, const std::string& text) {
     return std::string(option) + " '" + SafeToShow(text) + "'";

@@ -14,9 +14,8 @@
 #include "cli/label_track.h"
 #include "cli/message_text.h"
 #include "cli/options.h"
-#include "cli/stand_in_form.h"
 #include "morse/code_table.h"
-#include "morse/create_command.h"
+#include "morse/synthesis.h"
 #include "morse/parameters.h"
 #include "platform/file_output.h"
 #include "runtime/fatal.h"
@@ -90,19 +89,6 @@ void DropFinalLineBreak(std::string& bytes) {
         bytes.pop_back();
         if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
     }
-}
-
-int ExitFor(CreateOutcome outcome) {
-    switch (outcome) {
-        case CreateOutcome::Written: return kExitWritten;
-        case CreateOutcome::Cancelled:
-        case CreateOutcome::OpenFailed:
-        case CreateOutcome::WriteFailed: return kExitFileFailed;
-        case CreateOutcome::OutOfMemory: return kExitOutOfMemory;
-        case CreateOutcome::NothingToSound:
-        case CreateOutcome::TooLong: break;
-    }
-    return kExitRefused;
 }
 
 // How bad an exit status is, for the worst of a batch: out of memory, a failed file, a refusal.
@@ -184,53 +170,88 @@ int WriteLabels(const Job& job, const PreparedMessage& message, const std::vecto
     return kExitFileFailed;
 }
 
-// Where the file goes; false (with the usage error shown) if it cannot go there.
-bool ChooseDestination(const Job& job, StandInForm& form, int& exitCode) {
-    if (job.output.empty()) return true;
-    if (job.output == "-") {  // not a terminal: Run refused that before reading the message
-        form.AnswerSaveDialog(SaveTarget::StandardOutput);
-        return true;
+// The window's words for how a run ended, as one line; `cause` says why in the system's words.
+void SayOutcome(const Job& job, const ProgramText& caption, const ProgramText& text, const std::string& cause = {}) {
+    std::string line = job.outcomePrefix + caption.utf8 + ": " + text.utf8;
+    if (!cause.empty()) line += " (" + SafeToShow(cause) + ")";
+    Say(line + "\n");
+}
+
+const ProgramText& RefusalText(SynthesisOutcome why) {
+    switch (why) {
+        case SynthesisOutcome::NothingToSound: return kNothingToSoundText;
+        case SynthesisOutcome::OutOfMemory: return kOutOfMemoryText;
+        case SynthesisOutcome::TooLong:
+        case SynthesisOutcome::Written: break;
     }
-    const auto path = PlatformPathFromUtf8(job.output);
-    if (!path) {
-        exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
-        return false;
+    return kTooLongText;
+}
+
+int ExitFor(SynthesisOutcome outcome) {
+    switch (outcome) {
+        case SynthesisOutcome::Written: return kExitWritten;
+        case SynthesisOutcome::OutOfMemory: return kExitOutOfMemory;
+        case SynthesisOutcome::NothingToSound:
+        case SynthesisOutcome::TooLong: break;
     }
-    form.AnswerSaveDialog(SaveTarget::File, *path, job.output);
-    return true;
+    return kExitRefused;
+}
+
+// Writes the finished file where the job says and reports it as the window would.
+int SaveAudio(const CliOptions& options, const Job& job, const Synthesis& audio) {
+    const bool standardOutput = job.output == "-";  // not a terminal: Run refused that already
+    FileResult written;
+    if (standardOutput) {
+        written = StandardOutputWriteWhole(audio.Bytes());
+    } else {
+        const auto path = PlatformPathFromUtf8(job.output);
+        if (!path) return UsageError("the output path '" + job.output + "' cannot be written on this system");
+        written = FileWriteWhole(path->c_str(), audio.Bytes());
+    }
+    const std::string target = standardOutput ? "standard output" : job.output;
+    const std::string cause = written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
+    switch (written.outcome) {
+        case FileOutcome::Written:
+            if (!options.quiet) SayOutcome(job, kDoneCaption, kWrittenText);
+            return kExitWritten;
+        case FileOutcome::OpenFailed:
+            if (!options.quiet) SayOutcome(job, kSorryCaption, kOpenFailedText, cause);
+            return kExitFileFailed;
+        case FileOutcome::WriteFailed: break;
+    }
+    if (!options.quiet) SayOutcome(job, kSorryCaption, kWriteFailedText, cause);
+    return kExitFileFailed;
 }
 
 int RunJob(const CliOptions& options, const RunStyle& style, const std::string& dotText, Job job) {
-    int exitCode = kExitWritten;
-    StandInForm form;
-    if (!ChooseDestination(job, form, exitCode)) return exitCode;
+    if (!job.output.empty() && job.output != "-" && !PlatformPathFromUtf8(job.output)) {
+        return UsageError("the output path '" + job.output + "' cannot be written on this system");
+    }
     const bool mapCharacters = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
     PreparedMessage message = PrepareMessage(options, std::move(job.message), mapCharacters);
-    MessageText& text = message.text;
-    if (!options.quiet) {
-        Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
-        form.OnMessage([&job](const StandInForm::Message& shown) {
-            std::string line = job.outcomePrefix + Utf8FromCp932(shown.caption) + ": " + Utf8FromCp932(shown.text);
-            if (!shown.cause.empty()) line += " (" + SafeToShow(shown.cause) + ")";
-            Say(line + "\n");
-        });
-    }
-    form.SetField(kMessageFieldId, mapCharacters ? text.cp932 : std::move(text.cp932));
-    form.SetField(kDotFieldId, dotText);
-    form.SetField(kFrequencyFieldId, options.frequency);
-    form.SetField(kVolumeFieldId, options.volume);
+    const MessageText& text = message.text;
+    if (!options.quiet) Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
 
+    SynthesisRequest request;
+    request.message = text.cp932;
+    request.dotLength = FieldTextRead(dotText).value;
+    request.frequency = FieldTextRead(options.frequency).value;
+    request.volume = FieldTextRead(options.volume).value;
+    request.style = style;
+    request.wantSpans = mapCharacters;
     if (options.dryRun) {
-        CreateInputs inputs;
-        CreateReadInputs(form, inputs, style);
-        const auto refused = CreateRefusal(inputs);
-        if (refused) CreateShowRefusal(form, *refused);
-        return Report(DryRunReport(inputs, style, refused), refused ? ExitFor(*refused) : kExitWritten);
+        const SynthesisPlan plan = SynthesisPlanMake(request);
+        if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal));
+        return Report(DryRunReport(request, plan), plan.refusal ? ExitFor(*plan.refusal) : kExitWritten);
     }
-    std::vector<CharacterSpan> spans;
-    exitCode = ExitFor(CreateCommand(form, style, mapCharacters ? &spans : nullptr));
-    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, message, spans);
+    const Synthesis audio = Synthesize(request);
+    if (audio.outcome != SynthesisOutcome::Written) {
+        if (!options.quiet) SayOutcome(job, kSorryCaption, RefusalText(audio.outcome));
+        return ExitFor(audio.outcome);
+    }
+    int exitCode = SaveAudio(options, job, audio);
+    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, message, audio.spans);
     return exitCode;
 }
 
@@ -276,12 +297,13 @@ int Run(const std::vector<std::string>& arguments) {
     if (options.version) return Report("velmora-cli " VELMORA_VERSION "\n", kExitWritten);
     if (options.listCodes) return Report(CodeListing(), kExitWritten);
 
+    const RuntimeSession runtime;
     // --wpm stands for the dot length it gives, typed into the field as a whole number.
     const std::string dotText = options.wpm ? std::to_string(DotMillisecondsForWpm(*options.wpm)) : options.dot;
     RunStyle style;
     style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
     if (options.farnsworth) {
-        const int32_t dot = FieldNumberFromText(dotText);
+        const int32_t dot = FieldTextRead(dotText).value;
         if (dot <= 0) return UsageError("--farnsworth needs a dot length above 0 ms");
         if (*options.farnsworth >= WordsPerMinute(dot)) {
             char speeds[96];
@@ -309,7 +331,6 @@ int Run(const std::vector<std::string>& arguments) {
     }
     if (!options.dryRun) ConsoleEndOnInterrupt();
 
-    const RuntimeSession runtime;
     if (options.batch) return RunBatch(options, style, dotText, message);
     DropFinalLineBreak(message);
     return RunJob(options, style, dotText, {std::move(message), options.dryRun ? "" : *options.output, options.labels, "velmora-cli: ", ""});

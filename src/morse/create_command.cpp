@@ -1,83 +1,61 @@
 #include "morse/create_command.h"
 
-#include <climits>
+#include <string>
 
 #include "morse/parameters.h"
+#include "morse/synthesis.h"
 #include "runtime/program_texts.h"
-#include "wav/audio_image.h"
-#include "wav/audio_output.h"
 
 namespace {
 
-const char* RefusalText(CreateOutcome why) {
+CreateOutcome ShowRefusal(Form& form, SynthesisOutcome why) {
     switch (why) {
-        case CreateOutcome::NothingToSound: return kNothingToSoundText.cp932;
-        case CreateOutcome::OutOfMemory: return kOutOfMemoryText.cp932;
-        default: return kTooLongText.cp932;
+        case SynthesisOutcome::NothingToSound:
+            form.ShowMessage(kNothingToSoundText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, {});
+            return CreateOutcome::NothingToSound;
+        case SynthesisOutcome::OutOfMemory:
+            form.ShowMessage(kOutOfMemoryText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, {});
+            return CreateOutcome::OutOfMemory;
+        case SynthesisOutcome::TooLong:
+        case SynthesisOutcome::Written: break;
     }
+    form.ShowMessage(kTooLongText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, {});
+    return CreateOutcome::TooLong;
 }
 
-CreateOutcome FromSave(SaveOutcome saved) {
-    switch (saved) {
+// The form's save dialog and file, then the box that says how it went. A failed or short write
+// is reported, never shown as success. The cause names the target and the system's reason, for
+// a form that can show it.
+CreateOutcome SaveAndReport(Form& form, const Synthesis& audio) {
+    const SaveReport saved = form.Save(audio.Bytes());
+    const std::string cause =
+        saved.systemError != 0 ? saved.target + ": " + SystemErrorText(saved.systemError) : std::string();
+    switch (saved.outcome) {
         case SaveOutcome::Cancelled: return CreateOutcome::Cancelled;
-        case SaveOutcome::Written: return CreateOutcome::Written;
-        case SaveOutcome::OpenFailed: return CreateOutcome::OpenFailed;
+        case SaveOutcome::Written:
+            form.ShowMessage(kWrittenText.cp932, kDoneCaption.cp932, MessageIcon::Information, {});
+            return CreateOutcome::Written;
+        case SaveOutcome::OpenFailed:
+            form.ShowMessage(kOpenFailedText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, cause);
+            return CreateOutcome::OpenFailed;
         case SaveOutcome::WriteFailed: break;
     }
+    form.ShowMessage(kWriteFailedText.cp932, kSorryCaption.cp932, MessageIcon::Exclamation, cause);
     return CreateOutcome::WriteFailed;
 }
 
 }  // namespace
 
-Timing RunStyle::TimingFor(int32_t dotLength) const {
-    if (overallWpm > 0.0) return FarnsworthTiming(dotLength, overallWpm);
-    return words == WordBreaks::Kept ? WordGapTiming(dotLength) : DefaultTiming(dotLength);
-}
-
-// The fields are read in the program's order: the message, then the dot length (which fixes the
-// sample count at once), the frequency and the volume.
-void CreateReadInputs(Form& form, CreateInputs& inputs, const RunStyle& style) {
-    ReadField(form, kMessageFieldId, inputs.message);
-    inputs.measurement = MeasureMessage(inputs.message, style.words);
-    inputs.dotLength = ReadFieldNumber(form, kDotFieldId, inputs.fieldText);
-    inputs.timing = style.TimingFor(inputs.dotLength);
-    inputs.exactSamples = inputs.measurement.Samples(inputs.timing);
-    if (style.IsWindowTiming()) {
-        // The window's product in 32 bits; CreateRefusal finds one that wrapped.
-        inputs.sampleCount = SampleCount(static_cast<int32_t>(inputs.measurement.Units()), inputs.dotLength);
-    } else {
-        const bool fits = inputs.exactSamples >= 0 && inputs.exactSamples <= INT32_MAX;
-        inputs.sampleCount = fits ? static_cast<int32_t>(inputs.exactSamples) : -1;
-    }
-    inputs.toneFrequency = ReadFieldNumber(form, kFrequencyFieldId, inputs.fieldText);
-    inputs.volume = ReadFieldNumber(form, kVolumeFieldId, inputs.fieldText);
-}
-
-// A message with nothing to sound has no length, and a length that wrapped in 32 bits or went
-// negative sizes no image: both are refused before the save dialog, so that no empty or broken
-// file is offered. A dot length of 0 makes the header-only file it always has.
-std::optional<CreateOutcome> CreateRefusal(const CreateInputs& inputs) {
-    if (inputs.dotLength == 0) return std::nullopt;
-    if (inputs.measurement.characters == 0) return CreateOutcome::NothingToSound;
-    if (inputs.dotLength < 0 || inputs.exactSamples != inputs.sampleCount) return CreateOutcome::TooLong;
-    return std::nullopt;
-}
-
-CreateOutcome CreateShowRefusal(Form& form, CreateOutcome why) {
-    form.ShowMessage(RefusalText(why), kSorryCaption.cp932, MessageIcon::Exclamation, {});
-    return why;
-}
-
-CreateOutcome CreateCommand(Form& form, const RunStyle& style, std::vector<CharacterSpan>* spans) {
-    CreateInputs inputs;
-    CreateReadInputs(form, inputs, style);
-    if (const auto refused = CreateRefusal(inputs)) return CreateShowRefusal(form, *refused);
-
-    const Tone tone = ToneMake(inputs.toneFrequency, inputs.volume);
-    AudioImage image = AudioImageAllocate(inputs.sampleCount);
-    // The size fits a WAV file, so a missing block means the heap could not give it.
-    if (image.block == nullptr) return CreateShowRefusal(form, CreateOutcome::OutOfMemory);
-    const AudioImageGuard release(image);  // also when recording the spans runs out of memory
-    RenderMessage(inputs.message.Get(), AudioImageSamples(image), inputs.timing, tone, spans);
-    return FromSave(AudioImageSave(image, form));
+CreateOutcome CreateCommand(Form& form) {
+    TextVar message;
+    TextVar fieldText;
+    ReadField(form, kMessageFieldId, message);
+    SynthesisRequest request;
+    request.message = TextView(message.Get());
+    request.dotLength = ReadFieldNumber(form, kDotFieldId, fieldText);
+    request.frequency = ReadFieldNumber(form, kFrequencyFieldId, fieldText);
+    request.volume = ReadFieldNumber(form, kVolumeFieldId, fieldText);
+    const Synthesis audio = Synthesize(request);
+    if (audio.outcome != SynthesisOutcome::Written) return ShowRefusal(form, audio.outcome);
+    return SaveAndReport(form, audio);
 }

@@ -1,6 +1,6 @@
 // What the Create command needs of the window around it: the fields of the form, the save
-// dialog and the message boxes. The program's window is one implementation; the command-line
-// program and the tests use a stand-in with the same inputs and the same three outcomes.
+// dialog and the message boxes. The program's window is one implementation; the tests use a
+// stand-in with the same inputs and the same outcomes.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ enum class SaveOutcome { Cancelled, Written, OpenFailed, WriteFailed };
 struct SaveReport {
     SaveOutcome outcome = SaveOutcome::Cancelled;
     int systemError = 0;  // errno or GetLastError() of the failing step
-    std::string target;   // where the bytes were to go, as the user named it (UTF-8)
+    std::string target;   // where the bytes were to go, as the form names it (the window: its code page)
 };
 
 // The report of a save that reached the file calls.

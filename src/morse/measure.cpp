@@ -66,5 +66,3 @@ Measurement MeasureMessage(TextVar& message, WordBreaks words) {
     }
     return measured;
 }
-
-int64_t MeasureAndClean(TextVar& message) { return MeasureMessage(message, WordBreaks::Dropped).Units(); }

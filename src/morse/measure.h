@@ -8,8 +8,9 @@
 #include "morse/timing.h"
 #include "runtime/text.h"
 
-// The unit count when nothing is left to sound.
-inline constexpr int64_t kNothingToSound = -3;
+// The unit count when nothing is left to sound: the count has one character gap fewer than
+// characters, and with none that is one gap less than nothing.
+inline constexpr int64_t kNothingToSound = -kCharacterGapUnits;
 
 // Whether one character of code page 932 (one or two bytes) parts words: the blank, tab, line
 // breaks and the ideographic space.
@@ -42,6 +43,3 @@ struct Measurement {
 // Replaces `message` with its cleaned form (the bytes with a code, in their order, and one
 // blank between words when they are kept) and measures it.
 Measurement MeasureMessage(TextVar& message, WordBreaks words);
-
-// The window's pass: the cleaned message without word breaks, and its unit count.
-int64_t MeasureAndClean(TextVar& message);

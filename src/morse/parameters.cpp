@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "runtime/number_text.h"
+#include "wav/sample_format.h"
 
 void ReadField(Form& form, int controlId, TextVar& receiver) {
     int32_t length = form.FieldLength(controlId);
@@ -13,14 +15,30 @@ void ReadField(Form& form, int controlId, TextVar& receiver) {
     form.FieldText(controlId, TextBytes(receiver.Get()));
 }
 
+// Each piece is owned by a variable until the operation that consumes it takes it, so that a
+// refused block on the way leaks none of them.
+FieldReading FieldTextRead(const char* fieldText) {
+    TextVar sign(TextFromLiteral("+"));
+    TextVar copy(TextCopy(fieldText));
+    const TextVar joined(TextConcat(sign.Take(), copy.Take()));
+    std::size_t used = 0;
+    const double number = TextToNumber(joined.Get(), &used);
+    FieldReading reading;
+    reading.value = FieldNumberFromDouble(number);
+    reading.trailing = used < std::strlen(joined.Get());
+    reading.fraction = number != std::trunc(number);
+    return reading;
+}
+
+FieldReading FieldTextRead(std::string_view fieldText) {
+    const TextVar text(TextNew(static_cast<int32_t>(fieldText.size())));
+    if (!fieldText.empty()) std::memcpy(text.Get(), fieldText.data(), fieldText.size());
+    return FieldTextRead(text.Get());
+}
+
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText) {
     ReadField(form, controlId, fieldText);
-    // Each piece is owned by a variable until the operation that consumes it takes it, so that
-    // a refused block on the way leaks none of them.
-    TextVar sign(TextFromLiteral("+"));
-    TextVar copy(TextCopy(fieldText.Get()));
-    const TextVar joined(TextConcat(sign.Take(), copy.Take()));
-    return FieldNumberFromDouble(TextToNumber(joined.Get()));
+    return FieldTextRead(fieldText.Get()).value;
 }
 
 // Truncated toward zero through a 64-bit integer whose low 32 bits are the result; a value that
@@ -32,12 +50,8 @@ int32_t FieldNumberFromDouble(double value) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
 }
 
-int32_t FieldNumberFromText(const std::string& text) {
-    const std::string joined = "+" + text;
-    return FieldNumberFromDouble(TextToNumber(joined.c_str()));
-}
-
 int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
-    const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) * 8u;
+    const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) *
+                             static_cast<uint32_t>(kSamplesPerMillisecond);
     return static_cast<int32_t>(product);
 }

@@ -1,23 +1,39 @@
-// The synthesis parameters: how a form field is read, how a numeric field's text becomes a
-// 32-bit number, and the sample count that sizes the audio image.
+// The synthesis parameters: how a form field is read, how a number field's text becomes a
+// 32-bit number, and the sample count that sizes the window's audio image.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "morse/form.h"
 #include "runtime/text.h"
 
+// The texts the form's number fields start with, which every front end takes as its defaults.
+inline constexpr const char* kDefaultDotText = "100";        // milliseconds
+inline constexpr const char* kDefaultFrequencyText = "1000";  // hertz
+inline constexpr const char* kDefaultVolumeText = "50";
+
 // The field's bytes followed by one zero byte (more if the field delivers less than it reported).
 void ReadField(Form& form, int controlId, TextVar& receiver);
 
-// The field's leading decimal number, read with a "+" joined in front, truncated to 64 bits and
-// cut to the low 32: "2.99" is 2, "" and "-5" are 0, "4294967301" is 5.
+// How a number field's text is read, and what of it the number leaves aside.
+struct FieldReading {
+    int32_t value = 0;
+    bool trailing = false;  // characters follow the number, and are ignored
+    bool fraction = false;  // the number had a fraction, which is dropped
+};
+
+// The one reading of a number field's text, up to its first zero byte: a "+" joined in front,
+// so that the text's own sign is never taken; the leading decimal number; truncated toward zero
+// through 64 bits, the low 32 kept. "2.99" is 2, "" and "-5" are 0, "4294967301" is 5.
+FieldReading FieldTextRead(const char* fieldText);  // a text value, which stays the caller's
+FieldReading FieldTextRead(std::string_view fieldText);
+
+// ReadField, then the number of its text.
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText);
 int32_t FieldNumberFromDouble(double value);
-// The same reading of a field text that is not a text value (the command line's options).
-int32_t FieldNumberFromText(const std::string& text);
 
-// Unit count x dot length x 8 in 32-bit arithmetic that wraps: the window's image size. The
-// Create command refuses a size that differs from the exact length (it wrapped or went negative).
+// Unit count x dot length x samples per millisecond in 32-bit arithmetic that wraps: the
+// window's image size. A size that wrapped or went negative differs from the exact length, and
+// the run is refused.
 int32_t SampleCount(int32_t unitCount, int32_t dotLength);

@@ -50,10 +50,3 @@ int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Tim
     SilenceWrite(samples, written, static_cast<int64_t>(samples.size()));
     return position;
 }
-
-int64_t Render(const char* message, std::span<uint8_t> samples, int32_t dotLength, int32_t toneFrequency,
-               int32_t volume) {
-    const Timing timing = DefaultTiming(dotLength);
-    const int64_t end = RenderMessage(message, samples, timing, ToneMake(toneFrequency, volume));
-    return end > 0 ? end + timing.characterGap : 0;
-}

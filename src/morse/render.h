@@ -24,8 +24,3 @@ struct CharacterSpan {
 // receives one span per sounded character, in order.
 int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,
                       std::vector<CharacterSpan>* spans = nullptr);
-
-// The window's rendering, at its timing for the dot length. Returns where the write position
-// ends: past the character gap after the last character, 8 x dot length x (unit count + 3).
-int64_t Render(const char* message, std::span<uint8_t> samples, int32_t dotLength, int32_t toneFrequency,
-               int32_t volume);

@@ -13,17 +13,19 @@ Timing WordGapTiming(int32_t dotMilliseconds) {
     return timing;
 }
 
-// With c the character speed and s the overall speed in words per minute, the time that the
-// gaps of one "PARIS " take at speed s beyond what its characters take at speed c is
-// ta = (60 c - 37.2 s) / (s c) seconds, spread over its 19 gap units: 3 of them between each two
-// characters, 7 between words.
+// With c the character speed and s the overall speed in words per minute, one "PARIS " at speed
+// s takes 60 / s seconds, of which its letters take kParisElementUnits units at speed c: e / c
+// seconds, e = kParisElementUnits x kParisMilliseconds / 1000. The rest,
+// ta = (60 c - e s) / (s c) seconds, is spread evenly over its kParisGapUnits gap units: a
+// character gap takes kCharacterGapUnits of them, a word gap kWordGapUnits.
 Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm) {
     Timing timing = WordGapTiming(dotMilliseconds);
     const double c = WordsPerMinute(dotMilliseconds);
     const double s = overallWpm;
-    const double ta = (60.0 * c - 37.2 * s) / (s * c);
-    timing.characterGap = std::llround(3.0 * ta / 19.0 * kSamplesPerSecond);
-    timing.wordGap = std::llround(7.0 * ta / 19.0 * kSamplesPerSecond);
+    const double e = kParisElementUnits * kParisMilliseconds / 1000.0;
+    const double ta = (60.0 * c - e * s) / (s * c);
+    timing.characterGap = std::llround(kCharacterGapUnits * ta / kParisGapUnits * kSamplesPerSecond);
+    timing.wordGap = std::llround(kWordGapUnits * ta / kParisGapUnits * kSamplesPerSecond);
     return timing;
 }
 

@@ -1,14 +1,12 @@
-// The Morse timing: how long the elements and gaps are in units, how a unit becomes samples, and
-// the sample format they are counted in. Every length in the program is derived here, once.
+// The Morse timing: how long the elements and gaps are in units and how a unit becomes samples
+// of the audio image's format. Every length in the program is derived here, once.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
-// The sample format: unsigned 8-bit mono, 8000 samples per second, 128 the silence.
-inline constexpr int kSamplesPerSecond = 8000;
-inline constexpr int kSamplesPerMillisecond = kSamplesPerSecond / 1000;
-inline constexpr uint8_t kSilence = 128;
+#include "wav/sample_format.h"
 
 // Lengths in units; a unit is the dot length the user gives in milliseconds.
 inline constexpr int kDotUnits = 1;
@@ -27,9 +25,21 @@ constexpr int ElementUnits(std::string_view sequence) {
     return units;
 }
 
-// The standard word "PARIS " is 50 units long, gaps included: a speed of N words per minute is a
-// unit of 60 000 / (50 N) = 1200 / N milliseconds.
-inline constexpr double kParisMilliseconds = 1200.0;
+// The standard word "PARIS " sets the speed: its letters' elements with the gaps inside them,
+// then four character gaps and a word gap. A speed of N words per minute sends it N times a
+// minute, so a unit lasts 60 000 / (50 N) = kParisMilliseconds / N milliseconds.
+inline constexpr std::string_view kParisLetters[] = {".--.", ".-", ".-.", "..", "..."};
+constexpr int ParisElementUnits() {
+    int units = 0;
+    for (std::string_view letter : kParisLetters) units += ElementUnits(letter);
+    return units;
+}
+inline constexpr int kParisElementUnits = ParisElementUnits();
+inline constexpr int kParisGapUnits =
+    static_cast<int>(std::size(kParisLetters) - 1) * kCharacterGapUnits + kWordGapUnits;
+inline constexpr int kParisUnits = kParisElementUnits + kParisGapUnits;
+static_assert(kParisElementUnits == 31 && kParisGapUnits == 19 && kParisUnits == 50);
+inline constexpr double kParisMilliseconds = 60000.0 / kParisUnits;
 
 // One run's lengths in samples. Elements and the gaps inside characters always take whole units;
 // the gaps between characters and words may be stretched (Farnsworth timing).

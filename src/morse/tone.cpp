@@ -49,8 +49,8 @@ uint8_t ToneSample(uint32_t period, int32_t volume, uint32_t index) {
     const double step = kTwoPi / static_cast<double>(period);
     const double angle = static_cast<double>(index % period) * step;
     const double y = std::floor(static_cast<double>(volume) * std::sin(angle));
-    // |y| <= 2^31: 64 bits hold it whole, and only the low eight bits of 128 + y are kept.
-    return static_cast<uint8_t>(static_cast<uint64_t>(128 + static_cast<int64_t>(y)) & 0xFFu);
+    // |y| <= 2^31: 64 bits hold it whole, and only the low eight bits of silence + y are kept.
+    return static_cast<uint8_t>(static_cast<uint64_t>(kSilence + static_cast<int64_t>(y)) & 0xFFu);
 }
 
 Tone ToneMake(int32_t frequency, int32_t volume) {

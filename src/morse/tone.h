@@ -34,6 +34,8 @@ ToneHeard ToneAsHeard(int32_t frequency, int32_t volume);
 // silence for a tone without a period. Only the part of the element inside `area` is written.
 void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span);
 
-// One dot or one dash at the window's timing for a dot length in milliseconds.
+// The tone writer's two elements at the window's timing for a dot length in milliseconds. The
+// renderer writes each element through ToneWrite with its run's timing; the tests call these to
+// check one element on its own.
 void WriteDot(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);
 void WriteDash(std::span<uint8_t> area, int64_t position, const Tone& tone, int32_t dotLength);

@@ -70,6 +70,8 @@ std::span<const unsigned char> TextUnsignedBytes(const char* value) {
     return {reinterpret_cast<const unsigned char*>(value), static_cast<std::size_t>(TextLength(value))};
 }
 
+std::string_view TextView(const char* value) { return {value, static_cast<std::size_t>(TextLength(value))}; }
+
 Text TextFromLiteral(const char* literal) {
     const std::size_t n = std::strlen(literal);
     Text value = TextNew(static_cast<int32_t>(n));

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 using Text = char*;
 
@@ -30,6 +31,7 @@ int TextFirstByte(Text value);
 // The content of a value as a bounded buffer (does not consume it).
 std::span<char> TextBytes(Text value);
 std::span<const unsigned char> TextUnsignedBytes(const char* value);
+std::string_view TextView(const char* value);
 
 // A variable that owns one text value: it starts empty, releases what it held when it receives
 // a new value, and releases its value when it goes out of scope.
@@ -40,6 +42,12 @@ class TextVar {
     ~TextVar() { TextRelease(value_); }
     TextVar(const TextVar&) = delete;
     TextVar& operator=(const TextVar&) = delete;
+    // Moving hands the value on; the moved-from variable holds none (releasing none is harmless).
+    TextVar(TextVar&& other) noexcept : value_(other.Take()) {}
+    TextVar& operator=(TextVar&& other) noexcept {
+        if (this != &other) Assign(other.Take());
+        return *this;
+    }
 
     void Assign(Text value) {
         TextRelease(value_);

@@ -1,6 +1,7 @@
 #include "shell/input_form.h"
 
 #include "morse/form.h"
+#include "morse/parameters.h"
 #include "runtime/program_texts.h"
 
 namespace {
@@ -28,11 +29,11 @@ constexpr ControlRow kInputForm[] = {
     {kMessageLabelId, "STATIC", kMessageLabel.cp932, kLabelLeft, 0, 0, 0, 473, 20},
     {kMessageFieldId, "EDIT", "", kTextField, WS_EX_CLIENTEDGE, 0, 20, 474, 20},
     {kDotLabelId, "STATIC", kDotLabel.cp932, kLabelRight, 0, 0, 40, 190, 20},
-    {kDotFieldId, "EDIT", "100", kNumberField, WS_EX_CLIENTEDGE, 193, 40, 93, 20},
+    {kDotFieldId, "EDIT", kDefaultDotText, kNumberField, WS_EX_CLIENTEDGE, 193, 40, 93, 20},
     {kFrequencyLabelId, "STATIC", kFrequencyLabel.cp932, kLabelRight, 0, 287, 40, 90, 20},
-    {kFrequencyFieldId, "EDIT", "1000", kNumberField, WS_EX_CLIENTEDGE, 380, 40, 94, 20},
+    {kFrequencyFieldId, "EDIT", kDefaultFrequencyText, kNumberField, WS_EX_CLIENTEDGE, 380, 40, 94, 20},
     {kVolumeLabelId, "STATIC", kVolumeLabel.cp932, kLabelRight, 0, 0, 60, 153, 18},
-    {kVolumeFieldId, "EDIT", "50", kShortNumberField, WS_EX_CLIENTEDGE, 156, 60, 49, 20},
+    {kVolumeFieldId, "EDIT", kDefaultVolumeText, kShortNumberField, WS_EX_CLIENTEDGE, 156, 60, 49, 20},
     {kCreateButtonId, "BUTTON", kCreateButton.cp932, kPushButton, 0, 207, 60, 267, 20},
 };
 

@@ -2,14 +2,12 @@
 
 #include <cstring>
 
-#include "morse/timing.h"
 #include "platform/heap.h"
+#include "wav/sample_format.h"
 
 namespace {
 
 constexpr uint32_t kSampleRate = kSamplesPerSecond;
-constexpr uint16_t kBitsPerSample = 8;
-constexpr uint16_t kChannels = 1;
 constexpr uint16_t kFormatPcm = 1;
 
 void PutTag(uint8_t* at, const char (&tag)[5]) { std::memcpy(at, tag, 4); }

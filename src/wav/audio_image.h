@@ -1,5 +1,5 @@
-// The audio image: the whole WAV file in memory, a 44-byte header and then the samples
-// (unsigned 8-bit mono PCM at 8000 samples per second, 128 = silence).
+// The audio image: the whole WAV file in memory, a 44-byte header and then the samples in the
+// format of sample_format.h.
 #pragma once
 
 #include <cstddef>
@@ -18,11 +18,12 @@ struct AudioImage {
     int32_t sampleCount = 0;
 };
 
-// Allocates the file's bytes and writes the header and any pad byte; the samples are left unwritten, for a
-// caller that writes every one of them (RenderMessage does). Gives an image without a block
-// when `sampleCount` is negative or the heap refuses.
+// Allocates the file's bytes and writes the header and any pad byte; the samples are left
+// unwritten, for a caller that writes every one of them (Synthesize, whose renderer writes every
+// sample once). Gives an image without a block when `sampleCount` is negative or the heap refuses.
 AudioImage AudioImageAllocate(int32_t sampleCount);
-// The same with the samples filled with silence.
+// The same with the samples filled with silence: the image as a whole before any element is
+// written, which the tests build on.
 AudioImage AudioImageNew(int32_t sampleCount);
 void AudioImageRelease(AudioImage& image);
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "morse/tone.h"
-#include "cli/stand_in_form.h"
+#include "support/stand_in_form.h"
 #include "platform/heap.h"
 #include "runtime/string_registry.h"
 #include "support/temp_folder.h"

@@ -7,6 +7,7 @@
 
 #include "morse/code_table.h"
 #include "runtime/string_registry.h"
+#include "support/window_render.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/stand_in_form.h"
+#include "support/stand_in_form.h"
 #include "platform/heap.h"
 #include "runtime/fatal.h"
 #include "runtime/string_registry.h"

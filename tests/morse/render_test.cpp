@@ -8,6 +8,7 @@
 #include "morse/code_table.h"
 #include "morse/measure.h"
 #include "morse/tone.h"
+#include "support/window_render.h"
 
 namespace {
 

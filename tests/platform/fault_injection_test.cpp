@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "morse/create_command.h"
-#include "cli/stand_in_form.h"
+#include "support/stand_in_form.h"
 #include "platform/heap.h"
 #include "runtime/fatal.h"
 #include "runtime/string_registry.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "morse/create_command.h"
-#include "cli/stand_in_form.h"
+#include "support/stand_in_form.h"
 #include "platform/heap.h"
 #include "runtime/string_registry.h"
 

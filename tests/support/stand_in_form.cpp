@@ -1,11 +1,14 @@
-#include "cli/stand_in_form.h"
+#include "support/stand_in_form.h"
+
+#include "morse/parameters.h"
 
 #include <algorithm>
 #include <climits>
 
 
 StandInForm::StandInForm()
-    : fields_{{kMessageFieldId, ""}, {kDotFieldId, "100"}, {kFrequencyFieldId, "1000"}, {kVolumeFieldId, "50"}} {}
+    : fields_{{kMessageFieldId, ""}, {kDotFieldId, kDefaultDotText}, {kFrequencyFieldId, kDefaultFrequencyText},
+              {kVolumeFieldId, kDefaultVolumeText}} {}
 
 void StandInForm::SetField(int controlId, std::string bytes) { fields_[controlId] = std::move(bytes); }
 

@@ -1,6 +1,6 @@
 // A form without a window: field texts set beforehand, a save "dialog" that answers with a
-// destination given beforehand, and messages handed to a callback instead of a box. The
-// command-line program and the tests run the Create command through it.
+// destination given beforehand, and messages handed to a callback instead of a box. The tests
+// and the fuzz target run the window's Create command through it.
 #pragma once
 
 #include <functional>

@@ -1,0 +1,74 @@
+// One message made into audio, from plain values to the finished WAV image: what every front end
+// calls. Deciding only: the caller chooses how to show the outcome and where the bytes go.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "morse/measure.h"
+#include "morse/render.h"
+#include "morse/timing.h"
+#include "runtime/text.h"
+#include "wav/audio_image.h"
+
+// How a run is timed beyond its dot length. The window's runs take the default: no word gaps,
+// characters 3 units apart.
+struct RunStyle {
+    WordBreaks words = WordBreaks::Dropped;
+    double overallWpm = 0.0;  // above 0: Farnsworth timing, the gaps stretched to this speed
+
+    bool IsWindowTiming() const { return words == WordBreaks::Dropped && overallWpm <= 0.0; }
+    Timing TimingFor(int32_t dotLength) const;
+};
+
+struct SynthesisRequest {
+    std::string_view message;  // code page 932 bytes, as typed
+    int32_t dotLength = 0;     // milliseconds
+    int32_t frequency = 0;     // hertz
+    int32_t volume = 0;        // the sine's amplitude in sample steps; 0 to 127 keeps it in range
+    RunStyle style;
+    bool wantSpans = false;  // where each sounded character lies, for labels and pictures
+};
+
+enum class SynthesisOutcome {
+    Written,         // the image holds the audio
+    NothingToSound,  // no character of the message has a code
+    TooLong,         // the audio does not fit a WAV file (or the dot length is negative)
+    OutOfMemory,     // it fits a WAV file, but the heap cannot give its block
+};
+
+// What a request makes, decided before any image exists.
+struct SynthesisPlan {
+    TextVar cleaned;  // the bytes with a code, in order, and one blank between words when kept
+    Measurement measurement;
+    Timing timing;
+    int32_t sampleCount = 0;  // the samples of the image
+    std::optional<SynthesisOutcome> refusal;  // NothingToSound or TooLong; none when it can be made
+};
+
+SynthesisPlan SynthesisPlanMake(const SynthesisRequest& request);
+
+// The audio of one request. Owns its image, which it releases when it goes.
+struct Synthesis {
+    SynthesisOutcome outcome = SynthesisOutcome::OutOfMemory;
+    SynthesisPlan plan;
+    AudioImage image;                  // a block only when Written
+    std::vector<CharacterSpan> spans;  // one per sounded character, when asked for
+
+    Synthesis() = default;
+    Synthesis(Synthesis&& other) noexcept;
+    Synthesis& operator=(Synthesis&&) = delete;
+    Synthesis(const Synthesis&) = delete;
+    Synthesis& operator=(const Synthesis&) = delete;
+    ~Synthesis() { AudioImageRelease(image); }
+
+    // The WAV file: header, samples and any pad byte; empty unless Written.
+    std::span<const uint8_t> Bytes() const { return AudioImageBytes(image); }
+};
+
+// Measures, decides and renders. A heap that cannot give a block, for the image or on the way,
+// is the outcome OutOfMemory, never an exception; everything taken is released again.
+Synthesis Synthesize(const SynthesisRequest& request);
