@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "cli/message_text.h"
+#include "frontend/message_text.h"
 #include "fuzz_support.h"
 #include "morse/code_table.h"
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 
 namespace {
 

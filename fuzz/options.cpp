@@ -4,8 +4,8 @@
 #include <regex>
 #include <string>
 
-#include "cli/field_warnings.h"
-#include "cli/label_track.h"
+#include "frontend/field_warnings.h"
+#include "frontend/label_track.h"
 #include "cli/options.h"
 #include "fuzz_support.h"
 
@@ -57,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(!o.batch || (o.output && *o.output != "-"));
 
     // The field texts it carries, read as the window reads them: at most one warning each.
-    const std::vector<std::string> warnings = FieldWarnings(o, o.dot);
+    const std::vector<FieldWarning> warnings = FieldWarnings(o.dot, o.frequency, o.volume);
     FUZZ_CHECK(warnings.size() <= 3);
-    for (const std::string& w : warnings) {
-        FUZZ_CHECK(w.rfind("velmora-cli: warning: ", 0) == 0);
-        FUZZ_CHECK(w.back() == '\n');
+    for (std::size_t k = 0; k < warnings.size(); ++k) {
+        FUZZ_CHECK(!warnings[k].said.empty() && warnings[k].said.find('\n') == std::string::npos);
+        FUZZ_CHECK(k == 0 || warnings[k - 1].field < warnings[k].field);
     }
     FUZZ_CHECK(RegistryCount() == startUp);
     return 0;

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 #include "morse/code_table.h"
 
 namespace {

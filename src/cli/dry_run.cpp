@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 #include "morse/code_table.h"
 #include "morse/tone.h"
 #include "wav/audio_image.h"

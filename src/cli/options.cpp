@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "cli/label_track.h"
+#include "frontend/label_track.h"
 #include "morse/timing.h"
 
 namespace {

@@ -5,15 +5,16 @@
 #include <string>
 #include <vector>
 
-enum class MessageEncoding { Utf8, Cp932 };
+#include "frontend/message_text.h"
+#include "morse/parameters.h"
 
 struct CliOptions {
     std::optional<std::string> output;   // "-" is standard output; with --batch, a folder
     std::optional<std::string> input;    // "-" is standard input
     std::optional<std::string> message;  // the words after the options, joined by blanks
-    std::string dot = "100";             // field texts, exactly as typed into the form
-    std::string frequency = "1000";
-    std::string volume = "50";
+    std::string dot = kDefaultDotText;   // field texts, exactly as typed into the form
+    std::string frequency = kDefaultFrequencyText;
+    std::string volume = kDefaultVolumeText;
     bool dotGiven = false;
     std::optional<double> wpm;         // words per minute, which gives the dot length instead of --dot
     std::optional<double> farnsworth;  // the overall speed of Farnsworth timing

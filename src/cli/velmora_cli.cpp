@@ -6,13 +6,13 @@
 #include <optional>
 
 #include "cli/code_listing.h"
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 #include "cli/console.h"
 #include "cli/dry_run.h"
-#include "cli/field_warnings.h"
-#include "cli/kana_fold.h"
-#include "cli/label_track.h"
-#include "cli/message_text.h"
+#include "frontend/field_warnings.h"
+#include "frontend/kana_fold.h"
+#include "frontend/label_track.h"
+#include "frontend/message_text.h"
 #include "cli/options.h"
 #include "morse/code_table.h"
 #include "morse/synthesis.h"
@@ -49,6 +49,15 @@ class RuntimeSession {
 };
 
 void Say(const std::string& line) { ConsoleWrite(true, line); }
+
+std::string OptionSpelling(NumberField field) {
+    switch (field) {
+        case NumberField::Dot: return "--dot";
+        case NumberField::Frequency: return "--freq";
+        case NumberField::Volume: break;
+    }
+    return "--volume";
+}
 
 // The problem may quote what the user typed, which is echoed safely.
 int UsageError(const std::string& problem) {
@@ -327,7 +336,10 @@ int Run(const std::vector<std::string>& arguments) {
         message = *options.message;
     }
     if (!options.quiet) {
-        for (const std::string& warning : FieldWarnings(options, dotText)) Say(warning);
+        for (const FieldWarning& warning : FieldWarnings(dotText, options.frequency, options.volume)) {
+            Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " '" + SafeToShow(warning.typed) + "' " +
+                warning.said + "\n");
+        }
     }
     if (!options.dryRun) ConsoleEndOnInterrupt();
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/label_track.h"
+#include "frontend/label_track.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
-#include "cli/kana_fold.h"
+#include "frontend/kana_fold.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 
 namespace {
 

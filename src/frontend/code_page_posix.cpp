@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "cli/message_text.h"
+#include "frontend/message_text.h"
 
 #include <array>
 #include <cstdio>
 #include <unordered_map>
 
-#include "cli/code_page.h"
-#include "cli/utf8.h"
+#include "frontend/code_page.h"
+#include "frontend/utf8.h"
 #include "morse/code_table.h"
 #include "morse/measure.h"
 

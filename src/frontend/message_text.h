@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
+#include <string_view>
+
+// How the message's bytes are given: UTF-8, or code page 932 used as it is.
+enum class MessageEncoding { Utf8, Cp932 };
 
 // One distinct character that is not sounded as itself, with where it occurs.
 struct LeftOutCharacter {

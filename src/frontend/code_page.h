@@ -1,4 +1,4 @@
-// Conversions between UTF-8 (the command line's text) and code page 932 (the program's).
+// Conversions between UTF-8 (what front ends are given) and code page 932 (the program's).
 #pragma once
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "cli/utf8.h"
+#include "frontend/utf8.h"
 
 std::size_t Utf8Decode(std::string_view rest, char32_t& c) {
     if (rest.empty()) return 0;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 
 namespace {
 

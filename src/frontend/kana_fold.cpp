@@ -6,12 +6,12 @@
 // of other scripts; LCMapStringEx keeps ＼ and turns curly quotes into ASCII and Hangul letters into
 // half-width ones. They disagree on ゕ ゖ ヸ ヹ ゞ ヾ as well. Either would need a filter and
 // exceptions on top, and the two platforms would still answer from different tables.
-#include "cli/kana_fold.h"
+#include "frontend/kana_fold.h"
 
 #include <algorithm>
 #include <array>
 
-#include "cli/utf8.h"
+#include "frontend/utf8.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/code_page.h"
+#include "frontend/code_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,78 @@
+#include "frontend/field_warnings.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "morse/parameters.h"
+#include "morse/tone.h"
+
+namespace {
+
+// A pitch further than a quarter tone from what was asked is heard as a different note.
+const double kQuarterTone = std::pow(2.0, 1.0 / 24.0);
+
+FieldReading Read(const std::string& text) { return FieldTextRead(std::string_view(text)); }
+
+// What a text read as another number than the one written becomes; none when it is read as written.
+std::optional<std::string> ReadAs(const FieldReading& reading, const char* unit) {
+    const std::string value = std::to_string(reading.value) + unit;
+    if (reading.trailing) return "is read as " + value + ": what follows the number is ignored";
+    if (reading.fraction) return "is read as " + value + ": the fraction is dropped";
+    return std::nullopt;
+}
+
+std::string Hertz(double hertz) {
+    char text[32];
+    (void)std::snprintf(text, sizeof text, "%.1f Hz", hertz);  // at most 8000.0 Hz
+    return text;
+}
+
+std::optional<std::string> DotSaid(const std::string& text) {
+    const FieldReading dot = Read(text);
+    if (dot.value == 0 && (text.empty() || text.find_first_not_of('0') != std::string::npos)) {
+        return "is read as 0 ms: the file holds no samples";
+    }
+    if (dot.value < 0) return std::nullopt;  // refused before any file, with its own message
+    return ReadAs(dot, " ms");
+}
+
+std::optional<std::string> FrequencySaid(const std::string& text, int32_t volume) {
+    const FieldReading frequency = Read(text);
+    const ToneHeard heard = ToneAsHeard(frequency.value, volume);
+    if (heard.period == 0) return "gives no tone: only 1 to 8000 Hz have one, and the elements are silent";
+    if (!heard.audible && volume != 0) {
+        return "is silent: at 8000 samples per second its cycle is " + std::to_string(heard.period) +
+               (heard.period == 1 ? " sample" : " samples") + " long, too short to carry a tone";
+    }
+    if (auto readAs = ReadAs(frequency, " Hz")) return readAs;
+    const double ratio = heard.hertz / frequency.value;
+    if (ratio > kQuarterTone || ratio < 1.0 / kQuarterTone) {
+        return "sounds as " + Hertz(heard.hertz) + ": a cycle is a whole number of samples (" +
+               std::to_string(heard.period) + " here)";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> VolumeSaid(const std::string& text) {
+    const FieldReading volume = Read(text);
+    if (volume.value == 0) return "is read as 0: every element is silent";
+    if (volume.value > 127 || volume.value < -127) {
+        return "is read as " + std::to_string(volume.value) +
+               ", beyond 127: the loudest samples wrap around and sound distorted";
+    }
+    return ReadAs(volume, "");
+}
+
+}  // namespace
+
+std::vector<FieldWarning> FieldWarnings(const std::string& dotText, const std::string& frequencyText,
+                                        const std::string& volumeText) {
+    std::vector<FieldWarning> warnings;
+    const auto add = [&warnings](NumberField field, const std::string& typed, std::optional<std::string> said) {
+        if (said) warnings.push_back({field, typed, std::move(*said)});
+    };
+    add(NumberField::Dot, dotText, DotSaid(dotText));
+    add(NumberField::Frequency, frequencyText, FrequencySaid(frequencyText, Read(volumeText).value));
+    add(NumberField::Volume, volumeText, VolumeSaid(volumeText));
+    return warnings;
+}
