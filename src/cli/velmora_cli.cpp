@@ -10,8 +10,8 @@
 #include "cli/console.h"
 #include "cli/dry_run.h"
 #include "frontend/field_warnings.h"
-#include "frontend/kana_fold.h"
 #include "frontend/label_track.h"
+#include "frontend/typed_message.h"
 #include "frontend/message_text.h"
 #include "cli/options.h"
 #include "morse/code_table.h"
@@ -119,54 +119,9 @@ struct Job {
     std::string outcomePrefix;             // before the outcome line: "velmora-cli: line 3: " in a batch
 };
 
-// The message ready for the form, and how to find each of its characters as the user typed it.
-struct PreparedMessage {
-    MessageText text;
-    std::string typed;   // with --fold-kana: the message as typed, in UTF-8
-    FoldedText folded;   // with --fold-kana: what it folded to
-    bool foldedKana = false;
-
-    // Character `k` of the converted text as the user typed it.
-    std::string Typed(std::size_t k) const {
-        return foldedKana ? std::string(TypedCharacter(typed, folded, k)) : text.characters[k];
-    }
-};
-
-// Converts the message to code page 932, folding it first if asked. Positions in the report of
-// left-out characters count the characters as typed.
-PreparedMessage PrepareMessage(const CliOptions& options, std::string message, bool mapCharacters) {
-    PreparedMessage prepared;
-    const MessageTextOptions conversion{mapCharacters, options.wordGap};
-    if (!options.foldKana) {
-        prepared.text = MessageTextFrom(message, options.encoding, conversion);
-        return prepared;
-    }
-    prepared.foldedKana = true;
-    prepared.typed = options.encoding == MessageEncoding::Cp932 ? Utf8FromCp932(message) : std::move(message);
-    prepared.folded = FoldKana(prepared.typed);
-    prepared.text = MessageTextFrom(prepared.folded.utf8, MessageEncoding::Utf8, conversion);
-    for (LeftOutCharacter& c : prepared.text.leftOut) {
-        for (std::size_t& position : c.firstPositions) position = prepared.folded.origin[position - 1] + 1;
-    }
-    if (!mapCharacters) prepared = PreparedMessage{std::move(prepared.text), {}, {}, false};
-    return prepared;
-}
-
-// Writes the label file of a run: one row per sounded character, with the character as the user
-// gave it. The k-th span belongs to the k-th byte of the message that has a code.
-int WriteLabels(const Job& job, const PreparedMessage& message, const std::vector<CharacterSpan>& spans) {
-    const MessageText& text = message.text;
-    std::vector<Label> labels;
-    labels.reserve(spans.size());
-    std::size_t next = 0;
-    for (std::size_t at = 0; at < text.cp932.size() && next < spans.size(); ++at) {
-        const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
-        if (entry == nullptr) continue;
-        labels.push_back({spans[next].start, spans[next].end, message.Typed(text.characterOfByte[at]),
-                          std::string(entry->sequence)});
-        ++next;
-    }
-    const std::string track = LabelTrack(labels, *LabelFormatOf(*job.labels));
+// Writes the label file of a run: one row per sounded character, as the user typed it.
+int WriteLabels(const Job& job, const TypedMessage& message, const std::vector<CharacterSpan>& spans) {
+    const std::string track = LabelTrack(CharacterLabels(message, spans), *LabelFormatOf(*job.labels));
     const auto path = PlatformPathFromUtf8(*job.labels);
     if (!path) {
         Say(job.prefix + "the labels path '" + SafeToShow(*job.labels) + "' cannot be written on this system\n");
@@ -238,7 +193,8 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     }
     const bool mapCharacters = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
-    PreparedMessage message = PrepareMessage(options, std::move(job.message), mapCharacters);
+    const TypedMessage message = TypedMessageFrom(
+        std::move(job.message), {options.encoding, options.foldKana, options.wordGap, mapCharacters});
     const MessageText& text = message.text;
     if (!options.quiet) Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
 
