@@ -3,6 +3,9 @@
 
 #include <string>
 
-// Grouped into Latin letters, digits, parentheses and Wabun: each character (UTF-8), its
-// elements and its units, the character gap after it included.
-std::string CodeListing();
+#include "morse/code_table.h"
+
+// The table `set` names, grouped into Latin letters, digits, the window's parentheses or the
+// punctuation marks, and Wabun: each character (UTF-8), its elements and its units, the character
+// gap after it included; with punctuation, a last line on prosigns.
+std::string CodeListing(CodeSet set);

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "frontend/code_page.h"
-#include "morse/code_table.h"
+#include "morse/message_characters.h"
 #include "morse/tone.h"
 #include "wav/audio_image.h"
 
@@ -17,18 +17,19 @@ std::string Format(const char* format, double value) {
 }
 
 // The elements character by character, with " / " where a word gap parts two words.
-std::string Elements(const char* message) {
+std::string Elements(const char* message, const CodeTable& codes) {
     std::string elements;
     bool wordBreak = false;
-    for (unsigned char byte : TextUnsignedBytes(message)) {
-        const CodeEntry* entry = CodeLookup(byte);
-        if (entry == nullptr) {
-            wordBreak = wordBreak || byte == ' ';
+    for (std::string_view rest = TextView(message); !rest.empty();) {
+        const MessageCharacter character = MessageCharacterAt(rest, codes);
+        rest.remove_prefix(character.size);
+        if (character.kind != MessageCharacter::Kind::Sounded) {
+            wordBreak = wordBreak || character.kind == MessageCharacter::Kind::WordSpace;
             continue;
         }
         if (!elements.empty()) elements += wordBreak ? " / " : " ";
         wordBreak = false;
-        elements += entry->sequence;
+        elements += ElementsOf(character.letters, codes);
     }
     return elements;
 }
@@ -67,7 +68,7 @@ std::string DryRunReport(const SynthesisRequest& request, const SynthesisPlan& p
     const int32_t dot = request.dotLength;
     std::string report;
     report += "message:  " + Utf8FromCp932(TextView(plan.cleaned.Get())) + "\n";
-    report += "elements: " + Elements(plan.cleaned.Get()) + "\n";
+    report += "elements: " + Elements(plan.cleaned.Get(), CodeTableOf(request.codes)) + "\n";
     report += "units:    " + std::to_string(std::max<int64_t>(measured.Units(), 0)) + "\n";
     if (plan.refusal == SynthesisOutcome::NothingToSound) {
         report += "samples:  none (nothing to sound)\n";

@@ -87,6 +87,11 @@ std::string StoreLabels(CliOptions& options, const std::string& value) {
                                 : "--labels wants a path ending in .txt, .srt, .vtt or .csv, not '" + value + "'";
 }
 
+std::string SetPunctuation(CliOptions& options, const std::string&) {
+    options.codes = CodeSet::Punctuation;
+    return {};
+}
+
 std::string StoreEncoding(CliOptions& options, const std::string& value) {
     const auto encoding = EncodingNamed(value);
     if (!encoding) return "unknown encoding '" + value + "' (use utf-8 or cp932)";
@@ -140,6 +145,12 @@ constexpr OptionRow kOptions[] = {
      "fold full-width katakana, hiragana, Latin letters and digits to the half-width forms that can be sounded",
      "velmora-cli --fold-kana -o iroha.wav 'いろは　ガッコウ'",
      SetFlag<&CliOptions::foldKana>},
+    {"punctuation", '\0', nullptr,
+     "sound the ITU marks . , ? ' ! / ( ) & : ; = + - _ \" $ @ (( and ) as ITU has them, not as the Wabun "
+     "brackets), and a prosign in angle brackets (<AR>, <SK>, <BT>, <KN>, <SOS>, any run of letters) as one "
+     "character",
+     "velmora-cli --punctuation --word-gap -o qso.wav 'RST 599, QTH TOKYO. <BT> 73 <SK>'",
+     SetPunctuation},
     {"batch", '\0', nullptr, "one WAV for each non-empty line of the input, 0001.wav, 0002.wav, ... by line, "
                              "into the folder --output names",
      "velmora-cli --batch -i drills.txt -o drills/",
@@ -148,8 +159,9 @@ constexpr OptionRow kOptions[] = {
                               "MESSAGE words always come from the wide command line)",
      "velmora-cli -e cp932 -i sjis.txt -o sjis.wav",
      StoreEncoding},
-    {"list-codes", '\0', nullptr, "the code table: every character that can be sounded, its elements and its units",
-     "velmora-cli --list-codes",
+    {"list-codes", '\0', nullptr, "the code table in force: every character that can be sounded, its elements and "
+                                   "its units (with --punctuation, the marks and prosigns)",
+     "velmora-cli --list-codes --punctuation",
      SetFlag<&CliOptions::listCodes>},
     {"dry-run", 'n', nullptr,
      "write nothing; report the cleaned message, its elements, unit count, sample count, duration and speed",

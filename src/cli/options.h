@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frontend/message_text.h"
+#include "morse/code_table.h"
 #include "morse/parameters.h"
 
 struct CliOptions {
@@ -20,6 +21,7 @@ struct CliOptions {
     std::optional<double> farnsworth;  // the overall speed of Farnsworth timing
     std::optional<std::string> labels;  // a label file; its extension picks the format
     MessageEncoding encoding = MessageEncoding::Utf8;
+    CodeSet codes = CodeSet::Window;  // --punctuation: the table with the ITU marks and prosigns
     bool wordGap = false;
     bool foldKana = false;
     bool batch = false;

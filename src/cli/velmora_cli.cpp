@@ -194,7 +194,7 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     const bool mapCharacters = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
     const TypedMessage message = TypedMessageFrom(
-        std::move(job.message), {options.encoding, options.foldKana, options.wordGap, mapCharacters});
+        std::move(job.message), {options.encoding, options.foldKana, options.wordGap, mapCharacters, options.codes});
     const MessageText& text = message.text;
     if (!options.quiet) Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
 
@@ -204,6 +204,7 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     request.frequency = FieldTextRead(options.frequency).value;
     request.volume = FieldTextRead(options.volume).value;
     request.style = style;
+    request.codes = options.codes;
     request.wantSpans = mapCharacters;
     if (options.dryRun) {
         const SynthesisPlan plan = SynthesisPlanMake(request);
@@ -260,7 +261,7 @@ int Run(const std::vector<std::string>& arguments) {
     const CliOptions& options = parsed.options;
     if (options.help) return Report(UsageText(), kExitWritten);
     if (options.version) return Report("velmora-cli " VELMORA_VERSION "\n", kExitWritten);
-    if (options.listCodes) return Report(CodeListing(), kExitWritten);
+    if (options.listCodes) return Report(CodeListing(options.codes), kExitWritten);
 
     const RuntimeSession runtime;
     // --wpm stands for the dot length it gives, typed into the field as a whole number.

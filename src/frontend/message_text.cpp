@@ -6,8 +6,7 @@
 
 #include "frontend/code_page.h"
 #include "frontend/utf8.h"
-#include "morse/code_table.h"
-#include "morse/measure.h"
+#include "morse/message_characters.h"
 
 namespace {
 
@@ -63,13 +62,23 @@ class LeftOutCollector {
     std::unordered_map<std::string, std::size_t> places_;
 };
 
-bool Sounds(char byte) { return CodeLookup(static_cast<unsigned char>(byte)) != nullptr; }
-
 // The message built character by character, with what is left out gathered as it goes.
 class MessageBuilder {
   public:
-    MessageBuilder(std::size_t inputSize, const MessageTextOptions& options) : options_(options) {
+    MessageBuilder(std::size_t inputSize, const MessageTextOptions& options)
+        : options_(options), codes_(CodeTableOf(options.codes)) {
         text_.cp932.reserve(inputSize);
+    }
+
+    // The prosign at the front of `rest` (the same bytes in UTF-8 and code page 932), whose
+    // characters all sound; 0 when none starts there.
+    std::size_t ProsignAt(std::string_view rest) {
+        const std::size_t size = ProsignSize(rest, codes_);
+        for (std::size_t k = 0; k < size; ++k) {
+            Next(rest.substr(k, 1));
+            Append(rest.substr(k, 1));
+        }
+        return size;
     }
 
     // Starts the next input character; `utf8` is how the user gave it.
@@ -84,15 +93,12 @@ class MessageBuilder {
     // that parts words is not left out.
     template <typename Describe>
     void Add(std::string_view bytes, Describe describe) {
-        text_.cp932 += bytes;
-        if (options_.mapCharacters) {
-            text_.characterOfByte.insert(text_.characterOfByte.end(), bytes.size(), static_cast<uint32_t>(position_ - 1));
-        }
-        std::string sounded;
-        for (char b : bytes) {
-            if (Sounds(b)) sounded += b;
-        }
-        if (sounded.size() == bytes.size() || (options_.wordGaps && IsWordSpace(bytes))) return;
+        Append(bytes);
+        using Kind = MessageCharacter::Kind;
+        const MessageCharacter character = MessageCharacterAt(bytes, codes_);
+        if (character.kind == Kind::Sounded && character.letters.size() == bytes.size()) return;
+        if (character.kind == Kind::WordSpace && options_.wordGaps) return;
+        const std::string sounded(character.kind == Kind::Sounded ? character.letters : std::string_view());
         const auto why = sounded.empty() ? LeftOutCharacter::Why::NoMorseCode : LeftOutCharacter::Why::OnlySecondByteSounds;
         leftOut_.Add(position_, bytes, why, [&](LeftOutCharacter& c) {
             describe(c);
@@ -112,7 +118,15 @@ class MessageBuilder {
     }
 
   private:
+    void Append(std::string_view bytes) {
+        text_.cp932 += bytes;
+        if (options_.mapCharacters) {
+            text_.characterOfByte.insert(text_.characterOfByte.end(), bytes.size(), static_cast<uint32_t>(position_ - 1));
+        }
+    }
+
     MessageTextOptions options_;
+    const CodeTable& codes_;
     MessageText text_;
     LeftOutCollector leftOut_;
     std::size_t position_ = 0;
@@ -121,6 +135,10 @@ class MessageBuilder {
 MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
+        if (const std::size_t prosign = message.ProsignAt(input.substr(at))) {
+            at += prosign;
+            continue;
+        }
         char32_t codePoint = 0;
         const std::size_t n = Utf8Decode(input.substr(at), codePoint);
         message.Next(input.substr(at, n == 0 ? 1 : n));
@@ -154,6 +172,10 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
 MessageText FromCp932(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
+        if (const std::size_t prosign = message.ProsignAt(input.substr(at))) {
+            at += prosign;
+            continue;
+        }
         const bool pair = IsCp932LeadByte(static_cast<unsigned char>(input[at])) && at + 1 < input.size();
         const std::string_view bytes = input.substr(at, pair ? 2 : 1);
         at += bytes.size();

@@ -10,6 +10,8 @@
 
 #include <string_view>
 
+#include "morse/code_table.h"
+
 // How the message's bytes are given: UTF-8, or code page 932 used as it is.
 enum class MessageEncoding { Utf8, Cp932 };
 
@@ -38,6 +40,7 @@ struct MessageText {
 struct MessageTextOptions {
     bool mapCharacters = false;  // fill characterOfByte and characters
     bool wordGaps = false;       // whitespace parts words: it is not reported as left out
+    CodeSet codes = CodeSet::Window;  // what is sounded, and so what is reported as left out
 };
 
 MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding, const MessageTextOptions& options = {});

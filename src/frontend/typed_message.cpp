@@ -1,7 +1,7 @@
 #include "frontend/typed_message.h"
 
 #include "frontend/code_page.h"
-#include "morse/code_table.h"
+#include "morse/message_characters.h"
 
 std::string TypedMessage::Typed(std::size_t k) const {
     return foldedKana ? std::string(TypedCharacter(typed, folded, k)) : text.characters[k];
@@ -9,7 +9,8 @@ std::string TypedMessage::Typed(std::size_t k) const {
 
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options) {
     TypedMessage prepared;
-    const MessageTextOptions conversion{options.mapCharacters, options.wordGaps};
+    prepared.codes = options.codes;
+    const MessageTextOptions conversion{options.mapCharacters, options.wordGaps, options.codes};
     if (!options.foldKana) {
         prepared.text = MessageTextFrom(input, options.encoding, conversion);
         return prepared;
@@ -21,21 +22,32 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     for (LeftOutCharacter& c : prepared.text.leftOut) {
         for (std::size_t& position : c.firstPositions) position = prepared.folded.origin[position - 1] + 1;
     }
-    if (!options.mapCharacters) prepared = TypedMessage{std::move(prepared.text), {}, {}, false};
+    if (!options.mapCharacters) prepared = TypedMessage{std::move(prepared.text), {}, {}, false, options.codes};
     return prepared;
 }
 
 std::vector<Label> CharacterLabels(const TypedMessage& message, const std::vector<CharacterSpan>& spans) {
     const MessageText& text = message.text;
+    const CodeTable& codes = CodeTableOf(message.codes);
     std::vector<Label> labels;
     labels.reserve(spans.size());
-    std::size_t next = 0;
-    for (std::size_t at = 0; at < text.cp932.size() && next < spans.size(); ++at) {
-        const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
-        if (entry == nullptr) continue;
-        labels.push_back({spans[next].start, spans[next].end, message.Typed(text.characterOfByte[at]),
-                          std::string(entry->sequence)});
-        ++next;
+    std::string_view rest = text.cp932;
+    for (std::size_t at = 0; !rest.empty() && labels.size() < spans.size();) {
+        const MessageCharacter character = MessageCharacterAt(rest, codes);
+        const std::size_t end = at + character.size;
+        rest.remove_prefix(character.size);
+        if (character.kind == MessageCharacter::Kind::Sounded) {
+            // Each character as typed once: a double-byte character's bytes come from one.
+            std::string typed;
+            for (std::size_t k = at; k < end; ++k) {
+                if (k == at || text.characterOfByte[k] != text.characterOfByte[k - 1]) {
+                    typed += message.Typed(text.characterOfByte[k]);
+                }
+            }
+            const CharacterSpan& span = spans[labels.size()];
+            labels.push_back({span.start, span.end, std::move(typed), ElementsOf(character.letters, codes)});
+        }
+        at = end;
     }
     return labels;
 }

@@ -17,6 +17,7 @@ struct TypedMessageOptions {
     bool foldKana = false;       // full-width kana and letters folded to what can be sounded
     bool wordGaps = false;       // whitespace parts words, and is not reported as left out
     bool mapCharacters = false;  // keep what each character was as typed (for labels)
+    CodeSet codes = CodeSet::Window;  // the code table of the run
 };
 
 struct TypedMessage {
@@ -24,6 +25,7 @@ struct TypedMessage {
     std::string typed;  // when folded and mapped: the message as typed, in UTF-8
     FoldedText folded;  // when folded and mapped: what it folded to
     bool foldedKana = false;
+    CodeSet codes = CodeSet::Window;
 
     // Character `k` of the converted text as the user typed it.
     std::string Typed(std::size_t k) const;
@@ -32,6 +34,7 @@ struct TypedMessage {
 // Positions in the report of left-out characters count the characters as typed.
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options);
 
-// One label per sounded character, with the character as the user gave it: the k-th span belongs
-// to the k-th byte of the converted message that has a code. The message must have been mapped.
+// One label per sounded character, with the character as the user gave it (a prosign with its
+// brackets) and its elements: the k-th span belongs to the k-th sounded character of the
+// converted message. The message must have been mapped.
 std::vector<Label> CharacterLabels(const TypedMessage& message, const std::vector<CharacterSpan>& spans);

@@ -75,52 +75,95 @@ constexpr CodeRow kCodeRows[] = {
     {"-----",  "0"},
 };
 
-constexpr std::array<CodeEntry, kCodeEntryCount> MakeEntries() {
-    std::array<CodeEntry, kCodeEntryCount> entries{};
-    std::size_t next = 0;
-    for (const CodeRow& row : kCodeRows) {
+// The ITU-R M.1677-1 marks, one row per mark, for runs with punctuation; ! & ; _ and $, which
+// the recommendation lacks, take their customary codes. Their ( and ) take the place of the
+// window's Wabun brackets.
+constexpr CodeRow kMarkRows[] = {
+    {".-.-.-",  "."},
+    {"--..--",  ","},
+    {"..--..",  "?"},
+    {".----.",  "'"},
+    {"-.-.--",  "!"},   // customary
+    {"-..-.",   "/"},
+    {"-.--.",   "("},
+    {"-.--.-",  ")"},
+    {".-...",   "&"},   // customary; the recommendation's "wait"
+    {"---...",  ":"},
+    {"-.-.-.",  ";"},   // customary
+    {"-...-",   "="},
+    {".-.-.",   "+"},
+    {"-....-",  "-"},
+    {"..--.-",  "_"},   // customary
+    {".-..-.",  "\""},
+    {"...-..-", "$"},   // customary
+    {".--.-.",  "@"},
+};
+
+// A table's entries with the byte index and unit lengths built from them.
+template <std::size_t N>
+struct BuiltTable {
+    std::array<CodeEntry, N> entries{};
+    std::array<uint8_t, 256> index{};  // entry index + 1 for every byte, 0 for the bytes without a code
+    std::array<uint8_t, 256> unitLengths{};
+};
+
+constexpr bool Holds(std::span<const CodeRow> rows, char c) {
+    for (const CodeRow& row : rows) {
+        if (row.characters.find(c) != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+// Every character of `rows` that `marks` does not replace, then every character of `marks`.
+template <typename Visit>
+constexpr void ForEachCharacter(std::span<const CodeRow> rows, std::span<const CodeRow> marks, Visit visit) {
+    for (const CodeRow& row : rows) {
         for (char c : row.characters) {
-            entries[next++] = {static_cast<unsigned char>(c), row.sequence, CodeUnitLength(row.sequence)};
+            if (!Holds(marks, c)) visit(c, row.sequence);
         }
     }
-    return entries;
-}
-
-constexpr std::array<CodeEntry, kCodeEntryCount> kEntries = MakeEntries();
-
-// Entry index + 1 for every byte, 0 for the bytes without a code.
-constexpr std::array<uint8_t, 256> MakeIndex() {
-    std::array<uint8_t, 256> index{};
-    for (std::size_t i = 0; i < kEntries.size(); ++i) {
-        if (index[kEntries[i].character] == 0) index[kEntries[i].character] = static_cast<uint8_t>(i + 1);
+    for (const CodeRow& row : marks) {
+        for (char c : row.characters) visit(c, row.sequence);
     }
-    return index;
 }
 
-constexpr std::array<uint8_t, 256> kIndex = MakeIndex();
-
-constexpr std::array<uint8_t, 256> MakeUnitLengths() {
-    std::array<uint8_t, 256> lengths{};
-    for (const CodeEntry& entry : kEntries) lengths[entry.character] = static_cast<uint8_t>(entry.unitLength);
-    return lengths;
-}
-
-constexpr std::array<uint8_t, 256> kUnitLengths = MakeUnitLengths();
-
-constexpr int CountCharacters() {
-    int count = 0;
-    for (const CodeRow& row : kCodeRows) count += static_cast<int>(row.characters.size());
+constexpr std::size_t CountEntries(std::span<const CodeRow> rows, std::span<const CodeRow> marks) {
+    std::size_t count = 0;
+    ForEachCharacter(rows, marks, [&count](char, std::string_view) { ++count; });
     return count;
 }
-static_assert(CountCharacters() == kCodeEntryCount, "every row's characters make the entries");
+
+template <std::size_t N>
+constexpr BuiltTable<N> Build(std::span<const CodeRow> rows, std::span<const CodeRow> marks) {
+    BuiltTable<N> table;
+    std::size_t next = 0;
+    ForEachCharacter(rows, marks, [&](char c, std::string_view sequence) {
+        const auto byte = static_cast<unsigned char>(c);
+        table.entries[next] = {byte, sequence, CodeUnitLength(sequence)};
+        if (table.index[byte] == 0) table.index[byte] = static_cast<uint8_t>(next + 1);
+        table.unitLengths[byte] = static_cast<uint8_t>(CodeUnitLength(sequence));
+        ++next;
+    });
+    return table;
+}
+
+constexpr std::span<const CodeRow> kNoMarks{};
+
+constexpr auto kWindow = Build<CountEntries(kCodeRows, kNoMarks)>(kCodeRows, kNoMarks);
+constexpr auto kPunctuation = Build<CountEntries(kCodeRows, kMarkRows)>(kCodeRows, kMarkRows);
+static_assert(kWindow.entries.size() == kCodeEntryCount, "every row's characters make the entries");
+static_assert(kPunctuation.entries.size() == kCodeEntryCount - 2 + std::size(kMarkRows),
+              "the marks replace the two Wabun brackets");
+
+constexpr CodeTable kWindowTable(kWindow.entries, kWindow.index, kWindow.unitLengths, false);
+constexpr CodeTable kPunctuationTable(kPunctuation.entries, kPunctuation.index, kPunctuation.unitLengths, true);
 
 }  // namespace
 
-const std::array<CodeEntry, kCodeEntryCount>& CodeEntries() { return kEntries; }
+const CodeTable& CodeTableOf(CodeSet set) { return set == CodeSet::Punctuation ? kPunctuationTable : kWindowTable; }
 
-const std::array<uint8_t, 256>& CodeUnitLengths() { return kUnitLengths; }
+const std::array<CodeEntry, kCodeEntryCount>& CodeEntries() { return kWindow.entries; }
 
-const CodeEntry* CodeLookup(unsigned char byte) {
-    const uint8_t slot = kIndex[byte];
-    return slot == 0 ? nullptr : &kEntries[slot - 1];
-}
+const std::array<uint8_t, 256>& CodeUnitLengths() { return kWindow.unitLengths; }
+
+const CodeEntry* CodeLookup(unsigned char byte) { return kWindowTable.Lookup(byte); }

@@ -2,48 +2,53 @@
 
 #include <string>
 
-#include "morse/code_table.h"
+#include "morse/message_characters.h"
 
 namespace {
 
-// Whitespace between two sounded characters becomes one blank; whitespace before the first or
-// after the last adds nothing, and other bytes without a code do not part words. The walk knows
-// double-byte characters only to find the ideographic space: their bytes are kept or dropped
-// one by one, as the window's pass does, so the same bytes sound either way.
-void CleanKeepingWords(TextVar& message, Measurement& measured) {
-    const auto& lengths = CodeUnitLengths();
-    const auto bytes = TextUnsignedBytes(message.Get());
+// Character by character: whitespace between two sounded characters becomes one blank when
+// words are kept; whitespace before the first or after the last adds nothing, and characters
+// without a code part no words.
+Measurement MeasureByCharacters(TextVar& message, WordBreaks words, const CodeTable& codes) {
+    std::string_view rest = TextView(message.Get());
     std::string cleaned;
-    cleaned.reserve(bytes.size());
+    cleaned.reserve(rest.size());
+    Measurement measured;
     bool gap = false;
-    for (std::size_t at = 0; at < bytes.size(); ++at) {
-        const unsigned char byte = bytes[at];
-        const bool pair = IsCp932LeadByte(byte) && at + 1 < bytes.size();
-        if (IsWordSpace({reinterpret_cast<const char*>(&bytes[at]), pair ? 2u : 1u})) {
-            gap = !cleaned.empty();
-            at += pair ? 1 : 0;
+    while (!rest.empty()) {
+        const MessageCharacter character = MessageCharacterAt(rest, codes);
+        rest.remove_prefix(character.size);
+        if (character.kind == MessageCharacter::Kind::WordSpace) {
+            gap = words == WordBreaks::Kept && measured.characters > 0;
             continue;
         }
-        if (pair) continue;  // a lead byte has no code; its second byte is examined next
-        if (lengths[byte] == 0) continue;
+        if (character.kind == MessageCharacter::Kind::Unsounded) continue;
         if (gap) {
             cleaned += ' ';
             ++measured.wordBreaks;
             gap = false;
         }
-        cleaned += static_cast<char>(byte);
+        cleaned += character.kept;
+        ++measured.characters;
+        measured.elementUnits += ElementUnitsOf(character.letters, codes);
     }
     Text kept = TextNew(static_cast<int32_t>(cleaned.size()));
     cleaned.copy(kept, cleaned.size());
     message.Assign(kept);
+    return measured;
 }
 
 }  // namespace
 
-// One pass to measure and, unless the message is clean already, one to copy: cutting bytes one
-// at a time would move the rest of the message for every cut.
-Measurement MeasureMessage(TextVar& message, WordBreaks words) {
-    const auto& lengths = CodeUnitLengths();
+// The window's table sounds every byte with a code wherever it stands, so without word breaks
+// its characters are its bytes: one pass to measure and, unless the message is clean already, one
+// to copy (cutting bytes one at a time would move the rest of the message for every cut). Any
+// other reading walks the message character by character.
+Measurement MeasureMessage(TextVar& message, WordBreaks words, const CodeTable& codes) {
+    if (words == WordBreaks::Kept || &codes != &CodeTableOf(CodeSet::Window)) {
+        return MeasureByCharacters(message, words, codes);
+    }
+    const auto& lengths = codes.UnitLengths();
     const auto bytes = TextUnsignedBytes(message.Get());
     Measurement measured;
     int64_t units = 0;
@@ -52,9 +57,7 @@ Measurement MeasureMessage(TextVar& message, WordBreaks words) {
         measured.characters += lengths[byte] != 0;
     }
     measured.elementUnits = units - kCharacterGapUnits * measured.characters;
-    if (words == WordBreaks::Kept) {
-        CleanKeepingWords(message, measured);
-    } else if (static_cast<std::size_t>(measured.characters) != bytes.size()) {
+    if (static_cast<std::size_t>(measured.characters) != bytes.size()) {
         Text cleaned = TextNew(static_cast<int32_t>(measured.characters));
         char* out = cleaned;
         for (unsigned char byte : bytes) {

@@ -1,10 +1,11 @@
-// The first pass over a message: cut out every byte that cannot be sounded and measure what the
-// rest will take.
+// The first pass over a message: cut out every character that cannot be sounded and measure what
+// the rest will take.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "morse/code_table.h"
 #include "morse/timing.h"
 #include "runtime/text.h"
 
@@ -40,6 +41,6 @@ struct Measurement {
     }
 };
 
-// Replaces `message` with its cleaned form (the bytes with a code, in their order, and one
-// blank between words when they are kept) and measures it.
-Measurement MeasureMessage(TextVar& message, WordBreaks words);
+// Replaces `message` with its cleaned form (its characters with a code in `codes`, in their
+// order, and one blank between words when they are kept) and measures it.
+Measurement MeasureMessage(TextVar& message, WordBreaks words, const CodeTable& codes = CodeTableOf(CodeSet::Window));

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "morse/code_table.h"
+#include "morse/message_characters.h"
 #include "runtime/text.h"
 
 namespace {
@@ -21,29 +21,34 @@ void SilenceWrite(std::span<uint8_t> samples, int64_t from, int64_t to) {
 // Each sample is written once, in order: the gap before an element, then the element. The area
 // may be fresh memory, whose first touch is then the write that fills it.
 int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,
-                      std::vector<CharacterSpan>* spans) {
+                      std::vector<CharacterSpan>* spans, const CodeTable& codes) {
     int64_t written = 0;  // everything before it holds its final sample
     int64_t position = 0;
     bool first = true;
     bool wordBreak = false;
-    for (unsigned char byte : TextUnsignedBytes(message)) {
-        const CodeEntry* entry = CodeLookup(byte);
-        if (entry == nullptr) {
+    for (std::string_view rest = TextView(message); !rest.empty();) {
+        const MessageCharacter character = MessageCharacterAt(rest, codes);
+        rest.remove_prefix(character.size);
+        if (character.kind != MessageCharacter::Kind::Sounded) {
             // Cleaning leaves only the blanks between words; any other byte is passed over.
-            wordBreak = wordBreak || byte == ' ';
+            wordBreak = wordBreak || character.kind == MessageCharacter::Kind::WordSpace;
             continue;
         }
         if (!first) position += wordBreak ? timing.wordGap : timing.characterGap;
         first = false;
         wordBreak = false;
         const int64_t start = position;
-        for (std::size_t k = 0; k < entry->sequence.size(); ++k) {
-            if (k > 0) position += timing.unit * kElementGapUnits;
-            const int64_t span = timing.unit * (entry->sequence[k] == '-' ? kDashUnits : kDotUnits);
-            SilenceWrite(samples, written, position);
-            ToneWrite(samples, position, tone, span);
-            position += span;
-            written = position;
+        bool firstElement = true;
+        for (char letter : character.letters) {
+            for (char element : codes.Lookup(static_cast<unsigned char>(letter))->sequence) {
+                if (!firstElement) position += timing.unit * kElementGapUnits;
+                firstElement = false;
+                const int64_t span = timing.unit * (element == '-' ? kDashUnits : kDotUnits);
+                SilenceWrite(samples, written, position);
+                ToneWrite(samples, position, tone, span);
+                position += span;
+                written = position;
+            }
         }
         if (spans != nullptr) spans->push_back({start, position});
     }

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "morse/code_table.h"
 #include "morse/timing.h"
 #include "morse/tone.h"
 
@@ -16,11 +17,13 @@ struct CharacterSpan {
     int64_t end = 0;
 };
 
-// Writes the elements of the cleaned message into `samples` with `timing` and `tone`: each
-// element is followed by the gap inside the character, each character by a character gap, or a
-// word gap where a blank in the message parts two words. Every other sample of `samples`, the
-// gaps and whatever follows the last element, is written as silence; nothing outside it is.
-// Returns where the last element ends: the length of the message in samples. `spans`, if given,
-// receives one span per sounded character, in order.
+// Writes the elements of the cleaned message into `samples` with `timing`, `tone` and the code
+// table the message was cleaned with: each element is followed by the gap inside the character
+// (between the letters of a prosign too), each character by a character gap, or a word gap where
+// a blank in the message parts two words. Every other sample of `samples`, the gaps and whatever
+// follows the last element, is written as silence; nothing outside it is. Returns where the last
+// element ends: the length of the message in samples. `spans`, if given, receives one span per
+// sounded character, in order.
 int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Timing& timing, const Tone& tone,
-                      std::vector<CharacterSpan>* spans = nullptr);
+                      std::vector<CharacterSpan>* spans = nullptr,
+                      const CodeTable& codes = CodeTableOf(CodeSet::Window));

@@ -42,7 +42,7 @@ void Render(const SynthesisRequest& request, Synthesis& made) {
     if (made.image.block == nullptr) return;
     if (request.wantSpans) made.spans.reserve(static_cast<std::size_t>(plan.measurement.characters));
     RenderMessage(plan.cleaned.Get(), AudioImageSamples(made.image), plan.timing, tone,
-                  request.wantSpans ? &made.spans : nullptr);
+                  request.wantSpans ? &made.spans : nullptr, CodeTableOf(request.codes));
     made.outcome = SynthesisOutcome::Written;
 }
 
@@ -56,7 +56,7 @@ Timing RunStyle::TimingFor(int32_t dotLength) const {
 SynthesisPlan SynthesisPlanMake(const SynthesisRequest& request) {
     SynthesisPlan plan;
     plan.cleaned = TextOfBytes(request.message);
-    plan.measurement = MeasureMessage(plan.cleaned, request.style.words);
+    plan.measurement = MeasureMessage(plan.cleaned, request.style.words, CodeTableOf(request.codes));
     plan.timing = request.style.TimingFor(request.dotLength);
     Decide(plan, request.dotLength, request.style);
     return plan;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "morse/code_table.h"
 #include "morse/measure.h"
 #include "morse/render.h"
 #include "morse/timing.h"
@@ -30,6 +31,7 @@ struct SynthesisRequest {
     int32_t frequency = 0;     // hertz
     int32_t volume = 0;        // the sine's amplitude in sample steps; 0 to 127 keeps it in range
     RunStyle style;
+    CodeSet codes = CodeSet::Window;  // the table in force: cleaning, measuring and rendering read it
     bool wantSpans = false;  // where each sounded character lies, for labels and pictures
 };
 
@@ -42,7 +44,7 @@ enum class SynthesisOutcome {
 
 // What a request makes, decided before any image exists.
 struct SynthesisPlan {
-    TextVar cleaned;  // the bytes with a code, in order, and one blank between words when kept
+    TextVar cleaned;  // the characters with a code, in order, and one blank between words when kept
     Measurement measurement;
     Timing timing;
     int32_t sampleCount = 0;  // the samples of the image

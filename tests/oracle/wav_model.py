@@ -37,6 +37,43 @@ def code_table():
 
 CODES = code_table()
 
+# With --punctuation: the ITU-R M.1677-1 marks, with the customary codes of ! & ; _ and $, which
+# the recommendation lacks; its ( and ) replace the Wabun brackets.
+ITU_MARKS = {
+    ".": ".-.-.-", ",": "--..--", "?": "..--..", "'": ".----.", "!": "-.-.--", "/": "-..-.", "(": "-.--.",
+    ")": "-.--.-", "&": ".-...", ":": "---...", ";": "-.-.-.", "=": "-...-", "+": ".-.-.", "-": "-....-",
+    "_": "..--.-", '"': ".-..-.", "$": "...-..-", "@": ".--.-.",
+}
+PUNCTUATION_CODES = {**CODES, **{ord(mark): sequence for mark, sequence in ITU_MARKS.items()}}
+LETTERS = b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+
+
+def sequences(message, punctuation=False):
+    """The element sequence of each sounded character of code page 932 bytes, in order. The window's
+    table sounds each byte with a code on its own. With punctuation the bytes are read character by
+    character: a prosign (letters in angle brackets) is one character of its letters' elements run
+    on, and a double-byte character sounds as its second byte only when that is a letter, digit or
+    katakana of the window's table."""
+    if not punctuation:
+        return [CODES[b] for b in clean(message)]
+    found, k = [], 0
+    while k < len(message):
+        end = k + 1
+        while end < len(message) and message[end] in LETTERS:
+            end += 1
+        if message[k] == ord("<") and end > k + 1 and message[end:end + 1] == b">":
+            found.append("".join(CODES[b] for b in message[k + 1:end]))
+            k = end + 1
+        elif (0x81 <= message[k] <= 0x9F or 0xE0 <= message[k] <= 0xFC) and k + 1 < len(message):
+            if message[k + 1] in CODES:
+                found.append(CODES[message[k + 1]])
+            k += 2
+        else:
+            if message[k] in PUNCTUATION_CODES:
+                found.append(PUNCTUATION_CODES[message[k]])
+            k += 1
+    return found
+
 
 def units_of(sequence):
     return sum(1 if e == "." else 3 for e in sequence) + len(sequence) - 1 + 3
@@ -78,11 +115,11 @@ def tone_sample(period, volume, j):
     return (128 + math.floor(volume * math.sin((j % period) * step))) % 256
 
 
-def wav(message, dot=b"100", freq=b"1000", volume=b"50"):
+def wav(message, dot=b"100", freq=b"1000", volume=b"50", punctuation=False):
     """The file for this message and these field texts (all bytes), or None when the run is refused."""
-    cleaned = clean(message)
+    characters = sequences(message, punctuation)
     d, f, v = field_number(dot), field_number(freq), field_number(volume)
-    units = sum(units_of(CODES[b]) for b in cleaned) - 3
+    units = sum(units_of(sequence) for sequence in characters) - 3
     if d != 0 and (units < 0 or not 0 <= units * d * 8 < 2**31):
         return None
     count = max(units, 0) * d * 8 if d != 0 else 0
@@ -92,8 +129,7 @@ def wav(message, dot=b"100", freq=b"1000", volume=b"50"):
     period = 8000 // (f & 0xFFFFFFFF) if f & 0xFFFFFFFF else 0
     pattern = [tone_sample(period, v, j) for j in range(period)] if period else []
     at = 0
-    for b in cleaned:
-        sequence = CODES[b]
+    for sequence in characters:
         for k, element in enumerate(sequence):
             span = (8 if element == "." else 24) * d
             if pattern:
