@@ -5,9 +5,10 @@
 // The input is cut at zero bytes into parts: the message first (the window's field holds no
 // zero byte), then the numeric fields in the order of kFields, then the largest heap block that
 // may be given, in bytes (at most kHeapCeiling), then the command line's timing: "w" keeps word
-// gaps, and a number after it is a Farnsworth overall speed. A part that is absent keeps the
-// form's start-up text ("100", "1000", "50"), the ceiling or the window's timing: "SOS" alone is
-// the worked example. A new part goes at the end, where the older inputs still read as before.
+// gaps, and a number after it is a Farnsworth overall speed; then the code table: "p" is the table
+// with punctuation and prosigns. A part that is absent keeps the form's start-up text ("100",
+// "1000", "50"), the ceiling, the window's timing or the window's table: "SOS" alone is the worked
+// example. A new part goes at the end, where the older inputs still read as before.
 //
 // Checked against a model of the run: which way it ends, the file's exact size and header,
 // silence in every gap, each element's samples, one message for a written file, and a string
@@ -58,7 +59,7 @@ CreateOutcome OutcomeOf(SynthesisOutcome made) {
 
 // The fields read as the Create command reads them, in its order, made into audio with another
 // timing; a file made is "saved" into the form's memory, and the outcome shown as one message.
-CreateOutcome CreateWithStyle(StandInForm& form, const RunStyle& style) {
+CreateOutcome CreateWithStyle(StandInForm& form, const RunStyle& style, CodeSet codes) {
     TextVar message;
     TextVar fieldText;
     ReadField(form, kMessageFieldId, message);
@@ -68,6 +69,7 @@ CreateOutcome CreateWithStyle(StandInForm& form, const RunStyle& style) {
     request.frequency = ReadFieldNumber(form, kFrequencyFieldId, fieldText);
     request.volume = ReadFieldNumber(form, kVolumeFieldId, fieldText);
     request.style = style;
+    request.codes = codes;
     const Synthesis audio = Synthesize(request);
     if (audio.outcome == SynthesisOutcome::Written) (void)form.Save(audio.Bytes());
     form.ShowMessage("", "", MessageIcon::Information, {});
@@ -104,45 +106,77 @@ RunStyle StyleOf(std::string_view part) {
     return style;
 }
 
-// Where the elements lie, worked out here from the message bytes: every byte with a code is
-// sounded; with word gaps kept, whitespace (blank, tab, line breaks, the ideographic space 81 40
-// at a character's start) between two sounded characters makes the gap before the next a word
-// gap. Returns each element's start and length, and the message's length in samples.
+// The sounded characters, worked out here from the message bytes, each as its elements and
+// whether a word gap comes before it. The message is read character by character from its start;
+// with the window's table that sounds the same bytes as its byte-by-byte pass, since no byte with
+// a code starts a double-byte character. A double-byte character sounds as its second byte when
+// that has a code in the window's table; with word gaps kept, whitespace (blank, tab, line breaks,
+// the ideographic space 81 40) between two sounded characters parts words. With punctuation a
+// prosign, '<' ASCII letters '>', is one character of its letters' elements run on.
+struct ModelCharacter {
+    std::string_view elementsOf;  // the letters whose elements it sounds
+    bool afterSpace = false;
+};
+
+bool IsLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The size of the prosign at `k`, 0 for none.
+std::size_t ProsignAt(std::string_view message, std::size_t k) {
+    if (message[k] != '<') return 0;
+    std::size_t end = k + 1;
+    while (end < message.size() && IsLetter(message[end])) ++end;
+    return end > k + 1 && end < message.size() && message[end] == '>' ? end + 1 - k : 0;
+}
+
+std::vector<ModelCharacter> ModelCharacters(std::string_view message, const RunStyle& style, CodeSet codes) {
+    std::vector<ModelCharacter> found;
+    bool space = false;
+    for (std::size_t k = 0; k < message.size();) {
+        const auto byte = static_cast<unsigned char>(message[k]);
+        const std::size_t prosign = codes == CodeSet::Punctuation ? ProsignAt(message, k) : 0;
+        const std::size_t size = prosign != 0 ? prosign : IsLead(byte) && k + 1 < message.size() ? 2 : 1;
+        const std::string_view character = message.substr(k, size);
+        k += size;
+        const bool white = character == " " || character == "\t" || character == "\n" || character == "\r" ||
+                           character == "\x81\x40";
+        if (style.words == WordBreaks::Kept && white) {
+            space = !found.empty();
+            continue;
+        }
+        std::string_view letters = prosign != 0 ? character.substr(1, size - 2) : character.substr(size - 1);
+        const bool sounds = prosign != 0 || (size == 2 ? CodeLookup(static_cast<unsigned char>(letters[0])) != nullptr
+                                                       : CodeTableOf(codes).Lookup(byte) != nullptr);
+        if (!sounds) continue;
+        found.push_back({letters, space});
+        space = false;
+    }
+    return found;
+}
+
+// Each element's start and length, and the message's length in samples.
 struct Layout {
     std::vector<std::pair<int64_t, int64_t>> elements;
     int64_t length = 0;
 };
 
-Layout LayOut(std::string_view message, const RunStyle& style, const Timing& timing) {
+Layout LayOut(std::string_view message, const RunStyle& style, CodeSet codes, const Timing& timing) {
     Layout layout;
     int64_t at = 0;
     bool first = true;
-    bool space = false;
-    for (std::size_t k = 0; k < message.size(); ++k) {
-        const auto byte = static_cast<unsigned char>(message[k]);
-        const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-        if (style.words == WordBreaks::Kept && lead && k + 1 < message.size()) {
-            if (byte == 0x81 && message[k + 1] == 0x40) {
-                space = !first;
-                ++k;
+    for (const ModelCharacter& character : ModelCharacters(message, style, codes)) {
+        if (!first) at += character.afterSpace ? timing.wordGap : timing.characterGap;
+        bool firstElement = true;
+        for (char letter : character.elementsOf) {
+            for (char element : CodeTableOf(codes).Lookup(static_cast<unsigned char>(letter))->sequence) {
+                if (!firstElement) at += timing.unit;
+                firstElement = false;
+                const int64_t length = timing.unit * (element == '-' ? 3 : 1);
+                layout.elements.emplace_back(at, length);
+                at += length;
             }
-            continue;  // the second byte of any other pair is looked at next
         }
-        if (style.words == WordBreaks::Kept && (byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r')) {
-            space = !first;
-            continue;
-        }
-        const CodeEntry* entry = CodeLookup(byte);
-        if (entry == nullptr) continue;
-        if (!first) at += space ? timing.wordGap : timing.characterGap;
         first = false;
-        space = false;
-        for (std::size_t e = 0; e < entry->sequence.size(); ++e) {
-            if (e > 0) at += timing.unit;
-            const int64_t element = timing.unit * (entry->sequence[e] == '-' ? 3 : 1);
-            layout.elements.emplace_back(at, element);
-            at += element;
-        }
     }
     layout.length = at;
     return layout;
@@ -173,7 +207,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const int32_t startUp = FuzzRuntimeStarted();
-    const std::vector<std::string_view> parts = FuzzParts(FuzzBytes(data, size), 1 + kFieldCount + 2);
+    const std::vector<std::string_view> parts = FuzzParts(FuzzBytes(data, size), 1 + kFieldCount + 3);
     const std::string_view message = parts[0];
 
     StandInForm form;
@@ -183,6 +217,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     const std::size_t heapLimit = parts.size() > 1 + kFieldCount ? HeapLimit(parts[1 + kFieldCount]) : kHeapCeiling;
     const RunStyle style = parts.size() > 2 + kFieldCount ? StyleOf(parts[2 + kFieldCount]) : RunStyle{};
+    const CodeSet codes =
+        parts.size() > 3 + kFieldCount && parts[3 + kFieldCount] == "p" ? CodeSet::Punctuation : CodeSet::Window;
     // Farnsworth timing stretches the gaps only: the overall speed must stay below the
     // character speed, as the command line checks before a run.
     const int32_t dot = FieldNumber(form, kDotFieldId);
@@ -192,7 +228,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::optional<CreateOutcome> outcome;
     HeapLimitForTest(heapLimit);
     try {
-        outcome = style.IsWindowTiming() ? CreateCommand(form) : CreateWithStyle(form, style);
+        const bool window = style.IsWindowTiming() && codes == CodeSet::Window;
+        outcome = window ? CreateCommand(form) : CreateWithStyle(form, style, codes);
     } catch (const TextRefused&) {
         // A text value was refused its block: the run ends without a file.
     }
@@ -206,7 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
 
     // The model: the layout of the elements, the numbers as the fields read them.
-    const Layout layout = LayOut(message, style, style.TimingFor(dot));
+    const Layout layout = LayOut(message, style, codes, style.TimingFor(dot));
     // A dot length of 0 makes the header alone, whatever the message.
     const int64_t samples = dot == 0 ? 0 : dot < 0 ? -1 : layout.length;
     CreateOutcome expected = CreateOutcome::Written;

@@ -33,9 +33,11 @@ std::size_t ProsignSize(std::string_view rest, const CodeTable& codes);
 // - a prosign: its letters' elements run on with the gap inside a character between them, and
 //   the cleaned message keeps it with its brackets, so that it reads as one character again;
 // - a single byte with a code in the table;
-// - a double-byte character whose second byte is a letter, digit or katakana with a code: the
-//   window's byte-by-byte pass sounds that byte, and so does every table. A mark never sounds
-//   from a second byte: '@' and '_' end many double-byte characters, the ideographic space too.
+// - a double-byte character whose second byte has a code in the window's table (a letter, a
+//   digit, a katakana, or a parenthesis after a lead byte that code page 932 pairs with nothing):
+//   the window's byte-by-byte pass sounds that byte, and so does every table. The marks that
+//   punctuation adds never sound from a second byte: '@' and '_' end many double-byte
+//   characters, the ideographic space among them.
 MessageCharacter MessageCharacterAt(std::string_view rest, const CodeTable& codes);
 
 // The units of a sounded character's elements and the gaps between them, its letters' together.

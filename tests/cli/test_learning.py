@@ -3,6 +3,8 @@ batches. Element positions are computed here from the timing rules and read back
 
 import io
 import os
+import shutil
+import subprocess
 import sys
 import unittest
 import wave
@@ -14,14 +16,14 @@ RATE = 8000
 CODES = wav_model.CODES
 
 
-def expected_elements(words, unit, character_gap, word_gap):
+def expected_elements(words, unit, character_gap, word_gap, sequence_of=lambda character: CODES[ord(character)]):
     """(start, end) of every element, in samples, for words of sounded characters."""
     elements, position = [], 0
     for w, word in enumerate(words):
         for c, character in enumerate(word):
             if w or c:
                 position += word_gap if c == 0 else character_gap
-            for k, element in enumerate(CODES[ord(character)]):
+            for k, element in enumerate(sequence_of(character)):
                 if k:
                     position += unit
                 span = unit * (3 if element == "-" else 1)
@@ -162,6 +164,81 @@ class CodeList(unittest.TestCase):
         self.assertEqual(len(listed), 113)
         for byte, sequence in CODES.items():
             self.assertEqual(listed[bytes([byte])][0], sequence)
+
+
+def punctuated(character):
+    """The elements of one character or prosign with --punctuation, from the independent model."""
+    (sequence,) = wav_model.sequences(character.encode("cp932"), punctuation=True)
+    return sequence
+
+
+class Punctuation(CliTestCase):
+    MARKS = "".join(wav_model.ITU_MARKS)
+
+    def test_files_match_the_model_byte_for_byte(self):
+        # Every mark; prosigns in either case, and what is none; a double-byte character whose
+        # second byte is a letter (ア), '@' (ァ) or '_' (ダ); the window's parentheses replaced.
+        for message in [self.MARKS, "CQ DE JA1ABC <KN>", "<SOS> <sk> <A R> <> <A1> a<b> <AR", "(1) アァダ＠ ｲﾛﾊ"]:
+            with self.subTest(message=message):
+                result, data = self.create("--punctuation", "-d", "20", "--", message)
+                self.assertEqual(result.returncode, 0, text(result.stderr))
+                self.assertEqual(data, wav_model.wav(message.encode("cp932"), dot=b"20", punctuation=True))
+
+    def test_marks_and_prosigns_read_back_from_the_wav(self):
+        words = [list("QTH"), list("TOKYO."), ["<BT>"], list("73,"), ["<SK>"]]
+        result, data = self.create("--punctuation", "--word-gap", "-d", "10", "QTH  TOKYO. <BT> 73, <SK>")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        elements, length = expected_elements(words, 80, 240, 560, punctuated)
+        self.assertEqual(len(data), 44 + length)
+        self.assertEqual(tone_runs(data[44:]), elements)
+        sk = tone_runs(data[44:])[-6:]
+        self.assertEqual([b[0] - a[1] for a, b in zip(sk, sk[1:])], [80] * 5, "<SK>: one unit between its letters")
+
+    @unittest.skipUnless(shutil.which("morse2ascii"), "morse2ascii is not installed")
+    def test_an_independent_decoder_reads_the_marks_and_the_prosigns(self):
+        def decode(*options):
+            out = subprocess.run(["morse2ascii", *options, self.path("out.wav")], capture_output=True).stdout
+            return out.decode("ascii", errors="replace").replace("\0", "").strip()
+
+        # Between two E's, each mark decodes as itself (the decoder writes a mark between letters twice).
+        self.create("-q", "--punctuation", "-d", "60", "--", "E" + "E".join(self.MARKS) + "E")
+        self.assertEqual([set(group) for group in decode().lower().split("e")[1:-1]],
+                         [{mark} for mark in self.MARKS])
+        # Its element notation: each prosign is one character, no character gap inside.
+        self.create("-q", "--punctuation", "--word-gap", "-d", "60", "CQ <KN> <AR> <SOS>")
+        self.assertEqual(decode("-m").split(), ["-.-.", "--.-", "/", "-.--.", "/", ".-.-.", "/", "...---..."])
+
+    def test_labels_show_each_mark_and_prosign_as_typed(self):
+        result, _ = self.create("--punctuation", "--fold-kana", "--labels", self.path("p.csv"), "<AR> ＜ＳＫ＞ 5?")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        with open(self.path("p.csv"), encoding="utf-8") as f:
+            rows = [line.split(",") for line in f.read().splitlines()[1:]]
+        self.assertEqual([(t, e) for _, _, t, e in rows],
+                         [("<AR>", ".-.-."), ("＜ＳＫ＞", "...-.-"), ("5", "....."), ("?", "..--..")])
+        self.assertNotIn("U+003C", text(result.stderr), "the brackets of a prosign are not left out")
+
+    def test_what_is_left_out_follows_the_table_in_force(self):
+        result = run("-n", "--punctuation", "a<b <> ! ~")
+        said = text(result.stderr)
+        self.assertIn("'<' (U+003C) has no Morse code; left out 2 times, at characters 2 and 5", said)
+        self.assertIn("'>' (U+003E) has no Morse code; left out once, at character 6", said)
+        self.assertIn("'~' (U+007E) has no Morse code", said)
+        self.assertNotIn("'!'", said)
+        self.assertIn("elements: .- -... -.-.--", text(result.stdout))
+        self.assertIn("'!' (U+0021) has no Morse code", text(run("-n", "a!").stderr), "the window's table has no '!'")
+
+    def test_the_list_is_the_table_in_force(self):
+        listed = {}
+        out = text(run("--list-codes", "--punctuation").stdout)
+        for line in out.splitlines():
+            parts = line.split()
+            if len(parts) == 4 and parts[3] == "units":
+                listed[parts[0].encode("cp932")] = (parts[1], int(parts[2]))
+        self.assertEqual(listed.pop(b"<AR>"), (".-.-.", 16), "the prosign line, worked through")
+        self.assertEqual({byte[0]: sequence for byte, (sequence, _) in listed.items()}, wav_model.PUNCTUATION_CODES)
+        for sequence, units in listed.values():
+            self.assertEqual(units, wav_model.units_of(sequence), sequence)
+        self.assertIn("Prosigns: letters in angle brackets", out)
 
 
 if __name__ == "__main__":
