@@ -146,9 +146,9 @@ constexpr OptionRow kOptions[] = {
      "velmora-cli --fold-kana -o iroha.wav 'いろは　ガッコウ'",
      SetFlag<&CliOptions::foldKana>},
     {"punctuation", '\0', nullptr,
-     "sound the ITU marks . , ? ' ! / ( ) & : ; = + - _ \" $ @ (( and ) as ITU has them, not as the Wabun "
-     "brackets), and a prosign in angle brackets (<AR>, <SK>, <BT>, <KN>, <SOS>, any run of letters) as one "
-     "character",
+     "sound the marks . , ? ' ! / ( ) & : ; = + - _ \" $ @ with their ITU codes (the parentheses too, instead of "
+     "the Wabun brackets), and letters in angle brackets (<AR>, <SK>, <BT>, <KN>, <SOS>, any run) as one "
+     "character, a prosign",
      "velmora-cli --punctuation --word-gap -o qso.wav 'RST 599, QTH TOKYO. <BT> 73 <SK>'",
      SetPunctuation},
     {"batch", '\0', nullptr, "one WAV for each non-empty line of the input, 0001.wav, 0002.wav, ... by line, "
@@ -282,7 +282,8 @@ std::string UsageText() {
         "Usage: velmora-cli [OPTIONS] [--] [MESSAGE]\n"
         "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s):\n"
         "international Morse for Latin letters and digits, Wabun for half-width katakana.\n"
-        "Every other character is left out; the blank too, unless --word-gap keeps words apart.\n"
+        "Every other character is left out: punctuation too, unless --punctuation sounds it, and the\n"
+        "blank, unless --word-gap keeps words apart.\n"
         "\n";
     for (const OptionRow& row : kOptions) {
         std::string names = row.shortName != '\0' ? std::string("  -") + row.shortName + ", " : std::string("      ");
