@@ -70,9 +70,9 @@ class MessageBuilder {
         text_.cp932.reserve(inputSize);
     }
 
-    // The prosign at the front of `rest` (the same bytes in UTF-8 and code page 932), whose
-    // characters all sound; 0 when none starts there.
-    std::size_t ProsignAt(std::string_view rest) {
+    // Adds the prosign at the front of `rest` (the same bytes in UTF-8 and code page 932), whose
+    // characters all sound, and returns its size; 0 when none starts there.
+    std::size_t AddProsignAt(std::string_view rest) {
         const std::size_t size = ProsignSize(rest, codes_);
         for (std::size_t k = 0; k < size; ++k) {
             Next(rest.substr(k, 1));
@@ -87,10 +87,10 @@ class MessageBuilder {
         if (options_.mapCharacters) text_.characters.emplace_back(utf8);
     }
 
-    // Appends the bytes of the character and notes it if any of them will not be sounded:
-    // cleaning removes each byte without a code on its own, so a double-byte character may leave
-    // its second byte behind, which then sounds as the character it happens to be. Whitespace
-    // that parts words is not left out.
+    // Appends the bytes of the character and notes it if any of them will not be sounded: a
+    // double-byte character may sound as its second byte alone, the character that byte happens
+    // to be (the window's byte-by-byte pass, which every table follows). Whitespace that parts
+    // words is not left out.
     template <typename Describe>
     void Add(std::string_view bytes, Describe describe) {
         Append(bytes);
@@ -135,7 +135,7 @@ class MessageBuilder {
 MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        if (const std::size_t prosign = message.ProsignAt(input.substr(at))) {
+        if (const std::size_t prosign = message.AddProsignAt(input.substr(at))) {
             at += prosign;
             continue;
         }
@@ -172,7 +172,7 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
 MessageText FromCp932(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        if (const std::size_t prosign = message.ProsignAt(input.substr(at))) {
+        if (const std::size_t prosign = message.AddProsignAt(input.substr(at))) {
             at += prosign;
             continue;
         }
