@@ -177,8 +177,9 @@ class Punctuation(CliTestCase):
 
     def test_files_match_the_model_byte_for_byte(self):
         # Every mark; prosigns in either case, and what is none; a double-byte character whose
-        # second byte is a letter (ア), '@' (ァ) or '_' (ダ); the window's parentheses replaced.
-        for message in [self.MARKS, "CQ DE JA1ABC <KN>", "<SOS> <sk> <A R> <> <A1> a<b> <AR", "(1) アァダ＠ ｲﾛﾊ"]:
+        # second byte is a letter (ア), '@' (ァ, the ideographic space) or '_' (ダ); the window's
+        # parentheses replaced.
+        for message in [self.MARKS, "CQ DE JA1ABC <KN>", "<SOS> <sk> <A R> <> <A1> a<b> <AR", "(1) アァ\u3000ダ＠ ｲﾛﾊ"]:
             with self.subTest(message=message):
                 result, data = self.create("--punctuation", "-d", "20", "--", message)
                 self.assertEqual(result.returncode, 0, text(result.stderr))
