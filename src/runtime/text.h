@@ -9,6 +9,7 @@
 // a caller that still needs one passes a TextCopy.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -16,6 +17,14 @@ using Text = char*;
 
 // A byte that starts a double-byte character of code page 932; the byte after it completes it.
 inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// The size in bytes (1 or 2) of the character that starts with `first`, `remaining` bytes before
+// the end. Text is read character by character from its start: a byte that ends a double-byte
+// character never starts one, even where it has the value of a lead byte. A lead byte with
+// nothing after it stands alone.
+inline std::size_t Cp932CharacterSize(unsigned char first, std::size_t remaining) {
+    return IsCp932LeadByte(first) && remaining > 1 ? 2 : 1;
+}
 
 Text TextNew(int32_t length);
 void TextRelease(Text value);
