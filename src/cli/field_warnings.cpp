@@ -5,6 +5,7 @@
 
 #include "cli/message_text.h"
 #include "morse/parameters.h"
+#include "morse/timing.h"
 #include "morse/tone.h"
 #include "runtime/number_text.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 // A pitch further than a quarter tone from what was asked is heard as a different note.
 const double kQuarterTone = std::pow(2.0, 1.0 / 24.0);
+// A speed further than this share from what was asked is not the speed of the lesson.
+constexpr double kSpeedTolerance = 0.01;
 
 // A field text as the window reads it: a "+" joined in front, the leading number, its whole part.
 struct FieldReading {
@@ -90,12 +93,25 @@ std::string VolumeWarning(const std::string& text) {
     return ReadAsWarning("--volume", text, volume, "");
 }
 
+// A speed stands for a dot of whole milliseconds, which may be heard at another speed.
+std::string WpmWarning(const CliOptions& options) {
+    if (!options.wpm) return {};
+    const double asked = *options.wpm;
+    const int32_t dot = DotMillisecondsForWpm(asked);
+    const double heard = WordsPerMinute(dot);
+    if (std::abs(heard - asked) <= kSpeedTolerance * asked) return {};
+    char speeds[96];
+    (void)std::snprintf(speeds, sizeof speeds, "--wpm %.6g sounds as %.6g WPM", asked, heard);  // a dozen characters each
+    return Warning(std::string(speeds) + ": a dot is a whole number of milliseconds (" + std::to_string(dot) +
+                   " ms here)");
+}
+
 }  // namespace
 
 std::vector<std::string> FieldWarnings(const CliOptions& options, const std::string& dotText) {
     std::vector<std::string> warnings;
     for (std::string line : {DotWarning(dotText), FrequencyWarning(options.frequency, Read(options.volume).value),
-                             VolumeWarning(options.volume)}) {
+                             VolumeWarning(options.volume), WpmWarning(options)}) {
         if (!line.empty()) warnings.push_back(std::move(line));
     }
     return warnings;

@@ -7,6 +7,6 @@
 
 #include "cli/options.h"
 
-// At most one line per field, each ending in a line break. `dotText` is the dot length's field
-// text, which --wpm gives when it is used.
+// At most one line per field, and one for a speed that --wpm cannot give exactly, each ending in
+// a line break. `dotText` is the dot length's field text, which --wpm gives when it is used.
 std::vector<std::string> FieldWarnings(const CliOptions& options, const std::string& dotText);

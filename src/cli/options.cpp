@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 #include "cli/label_track.h"
 #include "morse/timing.h"
@@ -27,13 +28,42 @@ std::optional<MessageEncoding> EncodingNamed(const std::string& name) {
     return std::nullopt;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A number written in decimal: a sign, digits with a point among or around them, an exponent;
+// nothing else. The hexadecimal forms and the spellings of infinity and NaN that strtod also
+// reads are no numbers here.
+bool IsDecimalNumber(std::string_view text) {
+    std::size_t at = 0;
+    const auto skip = [&text, &at](std::string_view set) {
+        if (at < text.size() && set.find(text[at]) != std::string_view::npos) ++at;
+    };
+    const auto digits = [&text, &at] {
+        const std::size_t from = at;
+        while (at < text.size() && IsDigit(text[at])) ++at;
+        return at - from;
+    };
+    skip("+-");
+    std::size_t mantissa = digits();
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        skip("+-");
+        if (digits() == 0) return false;
+    }
+    return at == text.size();
+}
+
 // A speed in words per minute: a decimal number above 0, nothing after it.
 std::optional<double> Speed(const std::string& text) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
-    char* end = nullptr;
+    if (!IsDecimalNumber(text)) return std::nullopt;
     errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(value) || value <= 0.0) return std::nullopt;
+    const double value = std::strtod(text.c_str(), nullptr);
+    if (errno != 0 || !std::isfinite(value) || value <= 0.0) return std::nullopt;
     return value;
 }
 
@@ -68,17 +98,20 @@ std::string StoreDot(CliOptions& options, const std::string& value) {
 // field can hold: from 1 to 2147483647.
 std::string StoreWpm(CliOptions& options, const std::string& value) {
     options.wpm = Speed(value);
-    if (!options.wpm) return "--wpm needs a speed in words per minute above 0, not '" + value + "'";
+    if (!options.wpm) return "--wpm needs a speed in words per minute, a decimal number above 0, not '" + value + "'";
     const double dot = kParisMilliseconds / *options.wpm;
     if (dot < 0.5) return "--wpm " + value + " makes a dot shorter than 1 ms";
     if (dot >= INT32_MAX + 0.5) return "--wpm " + value + " makes a dot longer than 2147483647 ms";
     return {};
 }
 
+// Farnsworth timing is defined over words, "PARIS " with its word gap: it keeps words apart.
 std::string StoreFarnsworth(CliOptions& options, const std::string& value) {
     options.farnsworth = Speed(value);
-    return options.farnsworth ? std::string()
-                              : "--farnsworth needs a speed in words per minute above 0, not '" + value + "'";
+    options.wordGap = true;
+    return options.farnsworth
+               ? std::string()
+               : "--farnsworth needs a speed in words per minute, a decimal number above 0, not '" + value + "'";
 }
 
 std::string StoreLabels(CliOptions& options, const std::string& value) {
@@ -115,7 +148,9 @@ constexpr OptionRow kOptions[] = {
     {"dot", 'd', "TEXT", "dot length in milliseconds, as typed in the window's field (default 100)",
      "velmora-cli -d 60 -o fast.wav CQ",
      StoreDot},
-    {"wpm", '\0', "N", "the speed in words per minute instead of --dot: a dot of 1200 / N ms (PARIS), N may have decimals",
+    {"wpm", '\0', "N",
+     "the speed in words per minute instead of --dot: a dot of 1200 / N ms (PARIS), N a decimal number; "
+     "the dot is rounded to whole milliseconds, with a warning when that changes the speed by more than 1 %",
      "velmora-cli --wpm 20 -o lesson.wav PARIS",
      StoreWpm},
     {"freq", 'f', "TEXT", "tone frequency in hertz, as typed in the field (default 1000)",

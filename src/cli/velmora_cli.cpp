@@ -1,5 +1,6 @@
 #include "cli/velmora_cli.h"
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -268,6 +269,27 @@ int RunBatch(const CliOptions& options, const RunStyle& style, const std::string
     return worst;
 }
 
+// Farnsworth timing slows the gaps, never the characters, and its gaps must fit a WAV file:
+// what is wrong with an overall speed at the dot length, or "".
+std::string FarnsworthProblem(double overallWpm, const std::string& dotText) {
+    const int32_t dot = FieldNumberFromText(dotText);
+    if (dot <= 0) return "--farnsworth needs a dot length above 0 ms";
+    char problem[160];  // two numbers of a dozen characters at most in each text
+    if (overallWpm >= WordsPerMinute(dot)) {
+        (void)std::snprintf(problem, sizeof problem, "--farnsworth %g must be below the character speed, %g WPM",
+                            overallWpm, WordsPerMinute(dot));
+        return problem;
+    }
+    const double wordGap = FarnsworthWordGap(dot, overallWpm);
+    if (wordGap > INT32_MAX) {
+        (void)std::snprintf(problem, sizeof problem,
+                            "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
+                            overallWpm, wordGap / kSamplesPerSecond, double{INT32_MAX} / kSamplesPerSecond);
+        return problem;
+    }
+    return {};
+}
+
 int Run(const std::vector<std::string>& arguments) {
     const ParsedOptions parsed = ParseOptions(arguments);
     if (!parsed.error.empty()) return UsageError(parsed.error);
@@ -281,13 +303,8 @@ int Run(const std::vector<std::string>& arguments) {
     RunStyle style;
     style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
     if (options.farnsworth) {
-        const int32_t dot = FieldNumberFromText(dotText);
-        if (dot <= 0) return UsageError("--farnsworth needs a dot length above 0 ms");
-        if (*options.farnsworth >= WordsPerMinute(dot)) {
-            char speeds[96];
-            (void)std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
-                          *options.farnsworth, WordsPerMinute(dot));
-            return UsageError(speeds);
+        if (const std::string problem = FarnsworthProblem(*options.farnsworth, dotText); !problem.empty()) {
+            return UsageError(problem);
         }
         style.overallWpm = *options.farnsworth;
     }

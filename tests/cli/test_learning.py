@@ -94,6 +94,71 @@ class Timing(CliTestCase):
         self.assertIn("10 WPM overall, characters at 20 WPM", dry)
         self.assertEqual(run("-n", "--wpm", "20", "--farnsworth", "20", "E").returncode, 2, "s must be below c")
 
+    def test_farnsworth_keeps_words_apart_and_runs_at_its_overall_speed(self):
+        _, implied = self.create("--wpm", "20", "--farnsworth", "10", "PARIS PARIS PARIS PARIS", name="i.wav")
+        _, given = self.create("--wpm", "20", "--farnsworth", "10", "--word-gap", "PARIS PARIS PARIS PARIS")
+        self.assertEqual(implied, given)
+        # Four words at 10 WPM take 4 x 6 s, the word gap after the last included; each of the 20
+        # gaps is a whole number of samples.
+        ta = (60 * 20 - 37.2 * 10) / (10 * 20)
+        self.assertAlmostEqual(len(implied) - 44 + round(7 * ta / 19 * RATE), 24 * RATE, delta=20 * 0.5)
+        self.assertIn("--word-gap", text(run("--help").stdout).split("--farnsworth")[1].split("--labels")[0])
+
+    def test_a_farnsworth_speed_whose_word_gap_fits_no_file_is_a_usage_error(self):
+        # The word gap, 7/19 of the stretch, may take at most the 2^31 - 1 samples a file holds.
+        slowest = 60 / ((2**31 - 1) / RATE * 19 / 7 + 37.2 / 20)
+        for speed, status in [("1e-300", 2), (f"{slowest * 0.999:.9g}", 2), (f"{slowest * 1.001:.9g}", 0)]:
+            with self.subTest(speed=speed):
+                result = run("-o", self.path("f.wav"), "--wpm", "20", "--farnsworth", speed, "E")
+                self.assertEqual(result.returncode, status, text(result.stderr))
+                self.assertEqual(os.path.exists(self.path("f.wav")), status == 0)
+                if status == 2:
+                    self.assertIn("longer than a WAV file holds", text(result.stderr))
+
+    def test_speeds_are_decimal_and_a_rounded_one_is_pointed_out(self):
+        for option in ("--wpm", "--farnsworth"):
+            for value in ("0x10", "0x1p4", "inf", "nan", "Infinity", "1e", " 5", "5 "):
+                with self.subTest(option=option, value=value):
+                    result = run("-n", "--wpm", "30", option, value, "E")
+                    self.assertEqual(result.returncode, 2)
+                    self.assertIn("a decimal number above 0", text(result.stderr))
+        # The dot is a whole number of milliseconds: the speed heard, and a warning past 1 %.
+        for wpm, dot, heard in [("2400", 1, "1200"), ("700", 2, "600"), ("800", 2, "600"), ("13.5", 89, None),
+                                ("1.5e1", 80, None)]:
+            with self.subTest(wpm=wpm):
+                result = run("-n", "--wpm", wpm, "E")
+                self.assertEqual(result.returncode, 0)
+                self.assertIn(f"(a dot of {dot} ms)", text(result.stdout))
+                warning = f"warning: --wpm {wpm} sounds as {heard} WPM"
+                if heard:
+                    self.assertIn(warning, text(result.stderr))
+                else:
+                    self.assertNotIn("sounds as", text(result.stderr))
+
+    def test_a_word_gap_only_where_whitespace_was_typed(self):
+        # The second byte of ＝ ａ メ is 0x81: with @ after it, it is no ideographic space.
+        _, plain = self.create("--word-gap", "AB", name="ab.wav")
+        for message in ("A＝@B", "Aａ@B", "Aメ@B", "A＝＝@B"):
+            with self.subTest(message=message):
+                result, data = self.create("--word-gap", message)
+                self.assertEqual(data, plain)
+                cp932 = run("-n", "-e", "cp932", "--word-gap", "-i", "-", stdin=message.encode("cp932"))
+                self.assertIn("elements: .- -...\n", text(cp932.stdout))
+        _, spaced = self.create("--word-gap", "A＝　B", name="s.wav")
+        self.assertEqual(tone_runs(spaced[44:]), expected_elements(["A", "B"], 800, 2400, 5600)[0])
+
+    def test_a_byte_order_mark_starts_the_input_and_is_no_character(self):
+        with open(self.path("bom.txt"), "wb") as f:
+            f.write(b"\xef\xbb\xbfSOS\n")
+        for source, stdin in [(self.path("bom.txt"), b""), ("-", b"\xef\xbb\xbfSOS")]:
+            with self.subTest(source=source):
+                result, data = self.create("-i", source, stdin=stdin)
+                self.assertEqual((result.returncode, text(result.stderr)), (0, f"{WRITTEN}\n"))
+                self.assertEqual(data, wav_model.wav(b"SOS"))
+        # Only at the very start, and code page 932 has none: there its bytes are the message's.
+        self.assertIn("U+FEFF", text(run("-n", "E\ufeffE").stderr))
+        self.assertIn("0xEF 0xBB", text(run("-n", "-e", "cp932", "-i", self.path("bom.txt")).stderr))
+
 
 class Labels(CliTestCase):
     def test_labels_lie_on_the_tone_and_the_gaps_between_them_are_silent(self):
