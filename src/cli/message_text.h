@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/kana_fold.h"
 #include "cli/options.h"
 
 // One distinct character that is not sounded as itself, with where it occurs.
@@ -35,6 +36,11 @@ struct MessageText {
 struct MessageTextOptions {
     bool mapCharacters = false;  // fill characterOfByte and characters
     bool wordGaps = false;       // whitespace parts words: it is not reported as left out
+    // When the input is the folded form of what the user typed: the typed text and its folding.
+    // A character left out is then reported as it was typed, counted with the same typed
+    // character and placed where it was typed.
+    const FoldedText* folding = nullptr;
+    std::string_view typed;
 };
 
 MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding, const MessageTextOptions& options = {});

@@ -66,7 +66,8 @@ int Report(const std::string& text, int exitCode) {
     return kExitFileFailed;
 }
 
-// The input named by --input, or none (with the usage error shown) if it cannot be read.
+// The input named by --input, or none (with the usage error shown) if it cannot be read. A UTF-8
+// byte order mark at its very start marks the encoding and is no character of the message.
 std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
     const bool standardInput = *options.input == "-";
     if (standardInput && StandardInputIsTerminal() && !options.quiet) {
@@ -81,6 +82,10 @@ std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
         const std::string source = standardInput ? "standard input" : "'" + *options.input + "'";
         const std::string why = read.isFolder ? "it is a folder" : SystemErrorText(read.systemError);
         exitCode = UsageError("cannot read the message from " + source + ": " + why);
+    }
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (read.bytes && options.encoding == MessageEncoding::Utf8 && read.bytes->starts_with(kByteOrderMark)) {
+        read.bytes->erase(0, kByteOrderMark.size());
     }
     return std::move(read.bytes);
 }
@@ -138,11 +143,11 @@ struct PreparedMessage {
     }
 };
 
-// Converts the message to code page 932, folding it first if asked. Positions in the report of
-// left-out characters count the characters as typed.
+// Converts the message to code page 932, folding it first if asked. The report of left-out
+// characters names them, and counts their positions, as typed.
 PreparedMessage PrepareMessage(const CliOptions& options, std::string message, bool mapCharacters) {
     PreparedMessage prepared;
-    const MessageTextOptions conversion{mapCharacters, options.wordGap};
+    MessageTextOptions conversion{mapCharacters, options.wordGap, nullptr, {}};
     if (!options.foldKana) {
         prepared.text = MessageTextFrom(message, options.encoding, conversion);
         return prepared;
@@ -150,10 +155,9 @@ PreparedMessage PrepareMessage(const CliOptions& options, std::string message, b
     prepared.foldedKana = true;
     prepared.typed = options.encoding == MessageEncoding::Cp932 ? Utf8FromCp932(message) : std::move(message);
     prepared.folded = FoldKana(prepared.typed);
+    conversion.folding = &prepared.folded;
+    conversion.typed = prepared.typed;
     prepared.text = MessageTextFrom(prepared.folded.utf8, MessageEncoding::Utf8, conversion);
-    for (LeftOutCharacter& c : prepared.text.leftOut) {
-        for (std::size_t& position : c.firstPositions) position = prepared.folded.origin[position - 1] + 1;
-    }
     if (!mapCharacters) prepared = PreparedMessage{std::move(prepared.text), {}, {}, false};
     return prepared;
 }

@@ -206,15 +206,32 @@ class Batch(CliTestCase):
 
 class FoldKana(CliTestCase):
     def test_a_sentence_typed_in_full_width(self):
-        typed, half_width = "ガッコウ　へ　いきます。ＡＢＣ１２３", "ｶﾞｯｺｳ　ﾍ　ｲｷﾏｽ｡ABC123"
+        typed, half_width = "ガッコウ　へ　いきます。ＡＢＣ１２３", "ｶﾞﾂｺｳ　ﾍ　ｲｷﾏｽ｡ABC123"
         result, data = self.create("--fold-kana", typed)
         self.assertEqual(result.returncode, 0, text(result.stderr))
         self.assertEqual(data, wav_model.wav(half_width.encode("cp932")))
-        self.assertIn("'ｯ' (U+FF6F) has no Morse code; left out once, at character 2", text(result.stderr))
+        self.assertIn("'。' (U+3002) has no Morse code; left out once, at character 12", text(result.stderr))
         _, words = self.create("--fold-kana", "--word-gap", "--labels", self.path("k.txt"), typed, name="w.wav")
         self.assertEqual(words, self.create("--word-gap", half_width, name="h.wav")[1])
         shown = [line.split("\t")[2].split(" ")[0] for line in open(self.path("k.txt"), encoding="utf-8")]
-        self.assertEqual(shown, list("ガガコウへいきますＡＢＣ１２３"), "each character as it was typed")
+        self.assertEqual(shown, list("ガガッコウへいきますＡＢＣ１２３"), "each character as it was typed")
+
+    def test_small_kana_sound_as_wabun_sends_them(self):
+        for typed, full_size in [("キャッ", "ｷﾔﾂ"), ("きゃっ", "ｷﾔﾂ"), ("ｷｬｯ", "ｷﾔﾂ"), ("ヴァイオリン", "ｳﾞｱｲｵﾘﾝ"),
+                                 ("ぁぃぅぇぉゎョュ", "ｱｲｳｴｵﾜﾖﾕ")]:
+            with self.subTest(typed=typed):
+                result, data = self.create("--fold-kana", typed)
+                self.assertEqual((result.returncode, text(result.stderr)), (0, f"{WRITTEN}\n"))
+                self.assertEqual(data, wav_model.wav(full_size.encode("cp932")))
+        # Typed without --fold-kana, a half-width small kana is the window's byte, which has no code.
+        self.assertEqual(self.create("ｷｬ", name="w.wav")[1], wav_model.wav("ｷｬ".encode("cp932")))
+        # What is left out is named as typed, each typed form counted on its own.
+        report = text(self.create("--fold-kana", "ア。｡!！")[0].stderr)
+        for line in ["'。' (U+3002) has no Morse code; left out once, at character 2",
+                     "'｡' (U+FF61) has no Morse code; left out once, at character 3",
+                     "'!' (U+0021) has no Morse code; left out once, at character 4",
+                     "'！' (U+FF01) has no Morse code; left out once, at character 5"]:
+            self.assertIn(line, report)
 
 
 class CodeList(unittest.TestCase):
