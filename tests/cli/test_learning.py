@@ -3,6 +3,7 @@ batches. Element positions are computed here from the timing rules and read back
 
 import io
 import os
+import subprocess
 import sys
 import unittest
 import wave
@@ -202,6 +203,72 @@ class Batch(CliTestCase):
                          ["0001.srt", "0001.wav", "0002.srt", "0002.wav", "0005.srt", "0005.wav"])
         for name, message in [("0001.wav", b"SOS"), ("0002.wav", b"PARIS"), ("0005.wav", b"CQ")]:
             self.assertEqual(open(os.path.join(self.path("out"), name), "rb").read(), wav_model.wav(message))
+
+
+    def batch(self, lines, *options, folder="out"):
+        with open(self.path("lines.txt"), "wb") as f:
+            f.write(lines)
+        return run("--batch", "-i", self.path("lines.txt"), "-o", self.path(folder), *options)
+
+    def files(self, folder="out"):
+        return {name: open(os.path.join(self.path(folder), name), "rb").read()
+                for name in sorted(os.listdir(self.path(folder)))}
+
+    def test_a_batch_with_nothing_to_sound_is_refused(self):
+        for lines in (b"", b"\n\r\n\n", b"\xef\xbb\xbf\n"):
+            with self.subTest(lines=lines):
+                result = self.batch(lines)
+                self.assertEqual(result.returncode, 3)
+                self.assertIn("the input has no line to sound", text(result.stderr))
+                self.assertFalse(os.path.exists(self.path("out")), "nothing is made")
+
+    def test_an_earlier_batch_in_the_folder_is_refused_or_removed(self):
+        self.assertEqual(self.batch(b"SOS\nE\nT\n", "--labels", ".srt").returncode, 0)
+        with open(os.path.join(self.path("out"), "notes.txt"), "wb") as f:
+            f.write(b"mine")
+        before = self.files()
+        result = self.batch(b"CQ\n!!!\n", "--labels", "x.srt")
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("0001.srt, 0001.wav, 0002.srt, 0002.wav, 0003.srt, 0003.wav; give --overwrite",
+                      text(result.stderr))
+        self.assertEqual(self.files(), before, "nothing is touched")
+        # With --overwrite the folder holds this run alone: line 2 is refused, and no file of the
+        # earlier run is left beside it. Files of other names stay.
+        result = self.batch(b"CQ\n!!!\n", "--labels", "x.srt", "--overwrite")
+        self.assertEqual(result.returncode, 3)
+        self.assertIn("removed 6 files of an earlier batch", text(result.stderr))
+        after = self.files()
+        self.assertEqual(sorted(after), ["0001.srt", "0001.wav", "notes.txt"])
+        self.assertEqual(after["0001.wav"], wav_model.wav(b"CQ"))
+        self.assertEqual(self.batch(b"E\n", "--overwrite").returncode, 0, "a folder of other files is no batch")
+        self.assertEqual(sorted(self.files()), ["0001.srt", "0001.wav", "notes.txt"], "only .wav without labels")
+        self.assertEqual(run("--overwrite", "-o", self.path("x.wav"), "E").returncode, 2, "only with --batch")
+
+    def test_numbers_past_9999_lines_keep_the_names_sorted(self):
+        result = self.batch(b"E\n" + b"\n" * 9998 + b"T\n", "--labels", ".txt")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        self.assertEqual(sorted(self.files()), ["00001.txt", "00001.wav", "10000.txt", "10000.wav"])
+        self.assertEqual(self.files()["10000.wav"], wav_model.wav(b"T"))
+
+    def test_a_folder_that_cannot_be_made_is_a_file_failure(self):
+        with open(self.path("file"), "wb") as f:
+            f.write(b"x")
+        for folder, status in [("missing/deeper", 1), ("file", 1)]:
+            with self.subTest(folder=folder):
+                result = self.batch(b"E\n", folder=folder)
+                self.assertEqual(result.returncode, status)
+                self.assertIn("cannot make the folder", text(result.stderr))
+        result = self.batch(b"E\n", "--labels", os.path.join("labels", "x.vtt"))
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("--labels gives only the extension", text(result.stderr))
+        self.assertFalse(os.path.exists(self.path("out")))
+        # A folder whose earlier files cannot be removed.
+        self.assertEqual(self.batch(b"E\n").returncode, 0)
+        subprocess.run(["chattr", "+i", self.path("out")], check=True)
+        result = self.batch(b"T\n", "--overwrite")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("cannot remove 0001.wav of an earlier batch", text(result.stderr))
+        self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"E")})
 
 
 class FoldKana(CliTestCase):
