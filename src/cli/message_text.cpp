@@ -166,8 +166,7 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
 MessageText FromCp932(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        const auto first = static_cast<unsigned char>(input[at]);
-        const std::string_view bytes = input.substr(at, Cp932CharacterSize(first, input.size() - at));
+        const std::string_view bytes = input.substr(at, Cp932CharacterSize(input.substr(at)));
         at += bytes.size();
         message.Next(options.mapCharacters ? Utf8FromCp932(bytes) : std::string());
         message.Add(bytes, [&bytes](LeftOutCharacter& c) {

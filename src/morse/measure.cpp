@@ -18,9 +18,10 @@ void CleanKeepingWords(TextVar& message, Measurement& measured) {
     cleaned.reserve(bytes.size());
     bool gap = false;
     for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t size = Cp932CharacterSize(bytes[at], bytes.size() - at);
+        const std::string_view rest(reinterpret_cast<const char*>(&bytes[at]), bytes.size() - at);
+        const std::size_t size = Cp932CharacterSize(rest);
         const unsigned char last = bytes[at + size - 1];
-        const bool space = IsWordSpace({reinterpret_cast<const char*>(&bytes[at]), size});
+        const bool space = IsWordSpace(rest.substr(0, size));
         at += size;
         if (space) {
             gap = !cleaned.empty();

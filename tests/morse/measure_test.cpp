@@ -159,6 +159,7 @@ TEST(MeasureMessage, KeepsOneBlankBetweenWords) {
         {"A\x81\x81@B", "AB", 0},             // ＝ then @: its second byte and @ are no ideographic space
         {"A\x81\x81\x81\x40" "B", "A B", 1},  // ＝ then the ideographic space
         {"A\x81", "A", 0},                     // a lead byte at the end stands alone
+        {"A\x8E B", "A B", 1},                 // and so does one before a byte that ends no character
         {" ", "", 0},
     };
     for (const Case& c : cases) {
