@@ -327,7 +327,7 @@ std::string UsageText() {
         std::string names = row.shortName != '\0' ? std::string("  -") + row.shortName + ", " : std::string("      ");
         names += std::string("--") + row.longName;
         if (row.valueName != nullptr) names += std::string(" ") + row.valueName;
-        text += names + "\n      " + row.help + "\n      e.g. " + row.example + "\n";
+        text += names + "\n        " + row.help + "\n        e.g. " + row.example + "\n";
     }
     text +=
         "\n"
