@@ -107,10 +107,11 @@ RunStyle StyleOf(std::string_view part) {
 }
 
 // The sounded characters, worked out here from the message bytes, each as its elements and
-// whether a word gap comes before it. The message is read character by character from its start;
-// with the window's table that sounds the same bytes as its byte-by-byte pass, since no byte with
-// a code starts a double-byte character. A double-byte character sounds as its second byte when
-// that has a code in the window's table; with word gaps kept, whitespace (blank, tab, line breaks,
+// whether a word gap comes before it. The message is read character by character from its start
+// (a lead byte before a byte that cannot end a character stands alone); with the window's table
+// that sounds the same bytes as its byte-by-byte pass, since no byte with a code starts a
+// double-byte character. A double-byte character sounds as its second byte when that has a code
+// in the window's table; with word gaps kept, whitespace (blank, tab, line breaks,
 // the ideographic space 81 40) between two sounded characters parts words. With punctuation a
 // prosign, '<' ASCII letters '>', is one character of its letters' elements run on.
 struct ModelCharacter {
@@ -119,6 +120,7 @@ struct ModelCharacter {
 };
 
 bool IsLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool IsTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The size of the prosign at `k`, 0 for none.
@@ -135,7 +137,8 @@ std::vector<ModelCharacter> ModelCharacters(std::string_view message, const RunS
     for (std::size_t k = 0; k < message.size();) {
         const auto byte = static_cast<unsigned char>(message[k]);
         const std::size_t prosign = codes == CodeSet::Punctuation ? ProsignAt(message, k) : 0;
-        const std::size_t size = prosign != 0 ? prosign : IsLead(byte) && k + 1 < message.size() ? 2 : 1;
+        const bool pair = IsLead(byte) && k + 1 < message.size() && IsTrail(static_cast<unsigned char>(message[k + 1]));
+        const std::size_t size = prosign != 0 ? prosign : pair ? 2 : 1;
         const std::string_view character = message.substr(k, size);
         k += size;
         const bool white = character == " " || character == "\t" || character == "\n" || character == "\r" ||
@@ -220,9 +223,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const CodeSet codes =
         parts.size() > 3 + kFieldCount && parts[3 + kFieldCount] == "p" ? CodeSet::Punctuation : CodeSet::Window;
     // Farnsworth timing stretches the gaps only: the overall speed must stay below the
-    // character speed, as the command line checks before a run.
+    // character speed, and the word gap fit a file, as the command line checks before a run.
     const int32_t dot = FieldNumber(form, kDotFieldId);
-    if (style.overallWpm > 0.0 && (dot <= 0 || style.overallWpm >= WordsPerMinute(dot))) return 0;
+    if (style.overallWpm > 0.0 && (dot <= 0 || style.overallWpm >= WordsPerMinute(dot) ||
+                                   FarnsworthWordGap(dot, style.overallWpm) > INT32_MAX)) {
+        return 0;
+    }
     form.AnswerSaveDialog(SaveTarget::Memory);
 
     std::optional<CreateOutcome> outcome;

@@ -22,7 +22,7 @@ MessageCharacter MessageCharacterAt(std::string_view rest, const CodeTable& code
     if (const std::size_t prosign = ProsignSize(rest, codes)) {
         return {Kind::Sounded, prosign, rest.substr(0, prosign), rest.substr(1, prosign - 2)};
     }
-    const std::size_t size = Cp932CharacterSize(static_cast<unsigned char>(rest[0]), rest.size());
+    const std::size_t size = Cp932CharacterSize(rest);
     if (IsWordSpace(rest.substr(0, size))) return {Kind::WordSpace, size, {}, {}};
     const std::string_view last = rest.substr(size - 1, 1);
     const CodeTable& readBy = size == 1 ? codes : CodeTableOf(CodeSet::Window);

@@ -2,8 +2,7 @@
 // rendering, the labels, the report of left-out characters and the dry run share, so that none
 // of them can count a character that another sounds otherwise.
 //
-// A message is code page 932, read character by character from its start: a lead byte and the
-// byte after it are one character, whatever that second byte's value.
+// A message is code page 932, read character by character from its start (Cp932CharacterSize).
 #pragma once
 
 #include <cstddef>
@@ -33,10 +32,9 @@ std::size_t ProsignSize(std::string_view rest, const CodeTable& codes);
 // - a prosign: its letters' elements run on with the gap inside a character between them, and
 //   the cleaned message keeps it with its brackets, so that it reads as one character again;
 // - a single byte with a code in the table;
-// - a double-byte character whose second byte has a code in the window's table (a letter, a
-//   digit, a katakana, or a parenthesis after a lead byte that code page 932 pairs with nothing):
-//   the window's byte-by-byte pass sounds that byte, and so does every table. The marks that
-//   punctuation adds never sound from a second byte: '@' and '_' end many double-byte
+// - a double-byte character whose second byte has a code in the window's table (a letter or a
+//   katakana): the window's byte-by-byte pass sounds that byte, and so does every table. The
+//   marks that punctuation adds never sound from a second byte: '@' and '_' end many double-byte
 //   characters, the ideographic space among them.
 MessageCharacter MessageCharacterAt(std::string_view rest, const CodeTable& codes);
 
