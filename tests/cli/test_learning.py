@@ -332,6 +332,11 @@ class Punctuation(CliTestCase):
                 result, data = self.create("--punctuation", "-d", "20", "--", message)
                 self.assertEqual(result.returncode, 0, text(result.stderr))
                 self.assertEqual(data, wav_model.wav(message.encode("cp932"), dot=b"20", punctuation=True))
+        # Code page 932 as given: a lead byte before a byte that ends no character stands alone.
+        with open(self.path("m.txt"), "wb") as f:
+            f.write(b"\x88<AR>\x81(\x83@\x83A")
+        _, data = self.create("-q", "--punctuation", "-e", "cp932", "-d", "20", "-i", self.path("m.txt"))
+        self.assertEqual(data, wav_model.wav(b"\x88<AR>\x81(\x83@\x83A", dot=b"20", punctuation=True))
 
     def test_marks_and_prosigns_read_back_from_the_wav(self):
         words = [list("QTH"), list("TOKYO."), ["<BT>"], list("73,"), ["<SK>"]]

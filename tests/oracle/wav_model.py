@@ -48,11 +48,17 @@ PUNCTUATION_CODES = {**CODES, **{ord(mark): sequence for mark, sequence in ITU_M
 LETTERS = b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
 
 
+def is_pair(two):
+    """Whether two bytes are one double-byte character: a lead byte, then a byte that can end one."""
+    return (len(two) == 2 and (0x81 <= two[0] <= 0x9F or 0xE0 <= two[0] <= 0xFC)
+            and 0x40 <= two[1] <= 0xFC and two[1] != 0x7F)
+
+
 def sequences(message, punctuation=False):
     """The element sequence of each sounded character of code page 932 bytes, in order. The window's
     table sounds each byte with a code on its own. With punctuation the bytes are read character by
     character: a prosign (letters in angle brackets) is one character of its letters' elements run
-    on, and a double-byte character sounds as its second byte only when that is a letter, digit or
+    on, and a double-byte character sounds as its second byte only when that is a letter or a
     katakana of the window's table."""
     if not punctuation:
         return [CODES[b] for b in clean(message)]
@@ -64,7 +70,7 @@ def sequences(message, punctuation=False):
         if message[k] == ord("<") and end > k + 1 and message[end:end + 1] == b">":
             found.append("".join(CODES[b] for b in message[k + 1:end]))
             k = end + 1
-        elif (0x81 <= message[k] <= 0x9F or 0xE0 <= message[k] <= 0xFC) and k + 1 < len(message):
+        elif is_pair(message[k:k + 2]):
             if message[k + 1] in CODES:
                 found.append(CODES[message[k + 1]])
             k += 2
