@@ -4,6 +4,7 @@
 
 #include "cli/console.h"
 #include "platform/file_output.h"
+#include "platform/interrupt_hold.h"
 
 namespace {
 
@@ -55,8 +56,10 @@ InputRead ReadAll(HANDLE input) {
     return read;
 }
 
-// Runs on a thread of its own; the process ends here, whatever the main thread is doing.
+// Runs on a thread of its own. It first waits until the main thread holds no interrupts (a file
+// being committed), and keeps them held: the process ends here, between two such steps.
 BOOL WINAPI EndOnConsoleEvent(DWORD event) {
+    InterruptsHoldBegin();
     int signal = 15;  // SIGTERM: the user logs off or the system shuts down
     if (event == CTRL_C_EVENT) signal = 2;        // SIGINT
     if (event == CTRL_BREAK_EVENT) signal = 21;   // SIGBREAK
