@@ -8,6 +8,10 @@
 
 namespace {
 
+// A plain buffer, which lives as long as the process: a handler may read it at any time.
+char g_interruptNotice[8192];
+std::size_t g_interruptNoticeSize = 0;
+
 std::string Utf8FromWide(const wchar_t* wide) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     if (n <= 1) return {};
@@ -65,6 +69,7 @@ BOOL WINAPI EndOnConsoleEvent(DWORD event) {
     if (event == CTRL_BREAK_EVENT) signal = 21;   // SIGBREAK
     if (event == CTRL_CLOSE_EVENT) signal = 1;    // as SIGHUP: the console went away
     FileWriteAbandon();
+    ConsoleWrite(true, std::string_view(g_interruptNotice, g_interruptNoticeSize));
     ExitProcess(static_cast<UINT>(128 + signal));
 }
 
@@ -138,3 +143,8 @@ InputRead ReadInputFile(const std::string& utf8Path) {
 }
 
 void ConsoleEndOnInterrupt() { SetConsoleCtrlHandler(EndOnConsoleEvent, TRUE); }
+
+void ConsoleSetInterruptNotice(std::string_view notice) {
+    const InterruptsHeld held;
+    g_interruptNoticeSize = notice.copy(g_interruptNotice, sizeof g_interruptNotice);
+}

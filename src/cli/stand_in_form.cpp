@@ -15,6 +15,11 @@ void StandInForm::AnswerSaveDialog(SaveTarget target, std::string path, std::str
     saveShownAs_ = std::move(shownAs);
 }
 
+void StandInForm::AnswerSaveDialog(std::function<SaveReport(std::span<const uint8_t>)> save) {
+    saveTarget_ = SaveTarget::Function;
+    saveFunction_ = std::move(save);
+}
+
 void StandInForm::OnMessage(std::function<void(const Message&)> listener) { listener_ = std::move(listener); }
 
 int32_t StandInForm::FieldLength(int controlId) {
@@ -44,6 +49,7 @@ SaveReport StandInForm::Save(std::span<const uint8_t> file) {
         case SaveTarget::Memory:
             saved_.assign(file.begin(), file.end());
             return SaveReportOf({}, "memory");
+        case SaveTarget::Function: return saveFunction_(file);
     }
     return {};
 }

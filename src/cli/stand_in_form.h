@@ -11,8 +11,8 @@
 #include "morse/form.h"
 
 // Where the stand-in's save dialog sends the file: nowhere (cancelled), a file, standard
-// output, or a buffer in memory that the caller reads afterwards.
-enum class SaveTarget { Cancelled, File, StandardOutput, Memory };
+// output, a buffer in memory that the caller reads afterwards, or a function of the caller's.
+enum class SaveTarget { Cancelled, File, StandardOutput, Memory, Function };
 
 class StandInForm : public Form {
   public:
@@ -30,6 +30,8 @@ class StandInForm : public Form {
     // `path` is in the platform's code page; `shownAs` names it in messages (UTF-8), `path`
     // itself when empty.
     void AnswerSaveDialog(SaveTarget target, std::string path = {}, std::string shownAs = {});
+    // The save goes to `save`, which writes the bytes where it chooses and reports how it went.
+    void AnswerSaveDialog(std::function<SaveReport(std::span<const uint8_t>)> save);
     void OnMessage(std::function<void(const Message&)> listener);
     const std::vector<Message>& Messages() const { return messages_; }
     int SaveDialogsShown() const { return saveDialogsShown_; }
@@ -46,6 +48,7 @@ class StandInForm : public Form {
     SaveTarget saveTarget_ = SaveTarget::Cancelled;
     std::string savePath_;
     std::string saveShownAs_;
+    std::function<SaveReport(std::span<const uint8_t>)> saveFunction_;
     int saveDialogsShown_ = 0;
     std::vector<uint8_t> saved_;
     std::vector<Message> messages_;

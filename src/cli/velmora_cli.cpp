@@ -10,6 +10,7 @@
 #include "cli/console.h"
 #include "cli/dry_run.h"
 #include "cli/field_warnings.h"
+#include "cli/job_files.h"
 #include "cli/kana_fold.h"
 #include "cli/label_track.h"
 #include "cli/message_text.h"
@@ -127,13 +128,18 @@ struct Job {
 // The message ready for the form, and how to find each of its characters as the user typed it.
 struct PreparedMessage {
     MessageText text;
+    std::string input;   // with labels and without --fold-kana: what the conversion read
+    bool inputIsCp932 = false;
     std::string typed;   // with --fold-kana: the message as typed, in UTF-8
     FoldedText folded;   // with --fold-kana: what it folded to
     bool foldedKana = false;
 
-    // Character `k` of the converted text as the user typed it.
-    std::string Typed(std::size_t k) const {
-        return foldedKana ? std::string(TypedCharacter(typed, folded, k)) : text.characters[k];
+    // Character `k` of the converted text, read from `size` bytes at `offset` of the conversion's
+    // input, as the user typed it.
+    std::string Typed(std::size_t k, std::size_t offset, std::size_t size) const {
+        if (foldedKana) return std::string(TypedCharacter(typed, folded, k));
+        const std::string_view read = std::string_view(input).substr(offset, size);
+        return inputIsCp932 ? Utf8FromCp932(read) : std::string(read);
     }
 };
 
@@ -144,6 +150,10 @@ PreparedMessage PrepareMessage(const CliOptions& options, std::string message, b
     const MessageTextOptions conversion{mapCharacters, options.wordGap};
     if (!options.foldKana) {
         prepared.text = MessageTextFrom(message, options.encoding, conversion);
+        if (mapCharacters) {
+            prepared.input = std::move(message);
+            prepared.inputIsCp932 = options.encoding == MessageEncoding::Cp932;
+        }
         return prepared;
     }
     prepared.foldedKana = true;
@@ -153,61 +163,88 @@ PreparedMessage PrepareMessage(const CliOptions& options, std::string message, b
     for (LeftOutCharacter& c : prepared.text.leftOut) {
         for (std::size_t& position : c.firstPositions) position = prepared.folded.origin[position - 1] + 1;
     }
-    if (!mapCharacters) prepared = PreparedMessage{std::move(prepared.text), {}, {}, false};
+    if (!mapCharacters) prepared = PreparedMessage{std::move(prepared.text), {}, false, {}, {}, false};
     return prepared;
 }
 
-// Writes the label file of a run: one row per sounded character, with the character as the user
-// gave it. The k-th span belongs to the k-th byte of the message that has a code.
-int WriteLabels(const Job& job, const PreparedMessage& message, const std::vector<CharacterSpan>& spans) {
-    const MessageText& text = message.text;
-    std::vector<Label> labels;
-    labels.reserve(spans.size());
-    std::size_t next = 0;
-    for (std::size_t at = 0; at < text.cp932.size() && next < spans.size(); ++at) {
-        const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
-        if (entry == nullptr) continue;
-        labels.push_back({spans[next].start, spans[next].end, message.Typed(text.characterOfByte[at]),
-                          std::string(entry->sequence)});
-        ++next;
-    }
-    const std::string track = LabelTrack(labels, *LabelFormatOf(*job.labels));
-    const auto path = PlatformPathFromUtf8(*job.labels);
-    if (!path) {
-        Say(job.prefix + "the labels path '" + SafeToShow(*job.labels) + "' cannot be written on this system\n");
-        return kExitFileFailed;
-    }
-    const FileResult written = FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()});
-    if (written.outcome == FileOutcome::Written) return kExitWritten;
-    Say(job.prefix + "cannot write the labels to " + SafeToShow(*job.labels) + ": " + SystemErrorText(written.systemError) +
-        "\n");
-    return kExitFileFailed;
+// The label track's rows: one per sounded character, with the character as the user gave it.
+// The k-th span belongs to the k-th byte of the message that has a code.
+LabelRows LabelRowsOf(const PreparedMessage& message, const std::vector<CharacterSpan>& spans) {
+    return [&message, &spans](LabelTrackWriter& writer) {
+        const MessageText& text = message.text;
+        std::size_t next = 0;
+        std::size_t at = 0;
+        std::size_t inputAt = 0;
+        for (std::size_t k = 0; k < text.characterSizes.size(); ++k) {
+            const CharacterSize size = text.characterSizes[k];
+            for (const std::size_t end = at + size.cp932; at < end; ++at) {
+                const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
+                if (entry == nullptr || next == spans.size()) continue;
+                const std::string typed = message.Typed(k, inputAt, size.input);
+                if (!writer.Add({spans[next].start, spans[next].end, typed, entry->sequence})) return false;
+                ++next;
+            }
+            inputAt += size.input;
+        }
+        return true;
+    };
 }
 
-// Where the file goes; false (with the usage error shown) if it cannot go there.
-bool ChooseDestination(const Job& job, StandInForm& form, int& exitCode) {
-    if (job.output.empty()) return true;
-    if (job.output == "-") {  // not a terminal: Run refused that before reading the message
-        form.AnswerSaveDialog(SaveTarget::StandardOutput);
-        return true;
+// Where the files go; false (with the usage error shown) if they cannot go there. Checked before
+// anything is written.
+bool ChooseDestination(const Job& job, JobFilePaths& paths, int& exitCode) {
+    paths.prefix = job.prefix;
+    if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
+        const auto path = PlatformPathFromUtf8(job.output);
+        if (!path) {
+            exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
+            return false;
+        }
+        paths.wav = *path;
+        paths.wavShown = job.output;
     }
-    const auto path = PlatformPathFromUtf8(job.output);
-    if (!path) {
-        exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
+    if (!job.labels) return true;
+    const auto labels = PlatformPathFromUtf8(*job.labels);
+    if (!labels) {
+        exitCode = UsageError("the labels path '" + *job.labels + "' cannot be written on this system");
         return false;
     }
-    form.AnswerSaveDialog(SaveTarget::File, *path, job.output);
+    if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels->c_str())) {
+        exitCode = UsageError("--labels '" + *job.labels + "' names the output file itself");
+        return false;
+    }
+    paths.labels = *labels;
+    paths.labelsShown = *job.labels;
+    paths.labelsFormat = *LabelFormatOf(*job.labels);
     return true;
+}
+
+// The Create command's save goes to the job's files; a failure of the labels is said after its
+// outcome line, and is a failed file.
+int CreateFiles(StandInForm& form, const RunStyle& style, const JobFilePaths& paths, const PreparedMessage& message) {
+    std::vector<CharacterSpan> spans;
+    std::string labelsProblem;
+    form.AnswerSaveDialog([&](std::span<const uint8_t> bytes) {
+        JobFilesSaved saved = JobFilesSave(paths, bytes, LabelRowsOf(message, spans));
+        labelsProblem = std::move(saved.labelsProblem);
+        return saved.wav;
+    });
+    JobFilesNoticeBefore(paths);
+    const int exitCode = ExitFor(CreateCommand(form, style, paths.labels.empty() ? nullptr : &spans));
+    if (labelsProblem.empty()) return exitCode;
+    Say(labelsProblem);
+    return exitCode == kExitWritten ? kExitFileFailed : exitCode;
 }
 
 int RunJob(const CliOptions& options, const RunStyle& style, const std::string& dotText, Job job) {
     int exitCode = kExitWritten;
-    StandInForm form;
-    if (!ChooseDestination(job, form, exitCode)) return exitCode;
+    JobFilePaths paths;
+    if (!job.output.empty() && !ChooseDestination(job, paths, exitCode)) return exitCode;
     const bool mapCharacters = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
     PreparedMessage message = PrepareMessage(options, std::move(job.message), mapCharacters);
     MessageText& text = message.text;
+    StandInForm form;
     if (!options.quiet) {
         Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
         form.OnMessage([&job](const StandInForm::Message& shown) {
@@ -228,10 +265,7 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
         if (refused) CreateShowRefusal(form, *refused);
         return Report(DryRunReport(inputs, style, refused), refused ? ExitFor(*refused) : kExitWritten);
     }
-    std::vector<CharacterSpan> spans;
-    exitCode = ExitFor(CreateCommand(form, style, mapCharacters ? &spans : nullptr));
-    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, message, spans);
-    return exitCode;
+    return CreateFiles(form, style, paths, message);
 }
 
 // One WAV per non-empty line, named after its line number; a refused line does not stop the rest.

@@ -78,6 +78,7 @@ CreateOutcome CreateCommand(Form& form, const RunStyle& style, std::vector<Chara
     // The size fits a WAV file, so a missing block means the heap could not give it.
     if (image.block == nullptr) return CreateShowRefusal(form, CreateOutcome::OutOfMemory);
     const AudioImageGuard release(image);  // also when recording the spans runs out of memory
+    if (spans != nullptr) spans->reserve(static_cast<std::size_t>(inputs.measurement.characters));
     RenderMessage(inputs.message.Get(), AudioImageSamples(image), inputs.timing, tone, spans);
     return FromSave(AudioImageSave(image, form));
 }

@@ -1,5 +1,6 @@
 // Saving the audio image: the front end's destination (the save dialog's file, say), the file
-// written in one piece, and the message that tells the user how it went.
+// written in one piece (file_output.h says what a failure leaves), and the message that tells the
+// user how it went.
 #pragma once
 
 #include "morse/form.h"
