@@ -26,7 +26,7 @@ std::string Clock(int64_t sample, char separator) {
     return text;
 }
 
-constexpr std::size_t kPiece = 64 * 1024;
+constexpr std::size_t kPiece = std::size_t{64} * 1024;
 
 std::string CsvField(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
