@@ -18,11 +18,18 @@ std::string Listed(const std::vector<std::string>& names) {
     return listed;
 }
 
-// "interrupted; a.wav is new, a.txt is as it was": the files written in full and those that are not.
+// "interrupted; a.wav is new, a.txt is as it was": the files written in full and those that are
+// not. Nothing to say when the run writes no file (only to standard output).
 void Notice(const JobFilePaths& paths, const std::vector<std::string>& fresh, const std::vector<std::string>& old) {
+    if (fresh.empty() && old.empty()) {
+        ConsoleSetInterruptNotice({});
+        return;
+    }
     std::string notice = paths.prefix + "interrupted";
     if (!fresh.empty()) notice += "; " + Listed(fresh) + (fresh.size() == 1 ? " is new" : " are new");
-    if (!old.empty()) notice += (fresh.empty() ? "; " : ", ") + Listed(old) + (old.size() == 1 ? " is as it was" : " are as they were");
+    if (!old.empty()) {
+        notice += (fresh.empty() ? "; " : ", ") + Listed(old) + (old.size() == 1 ? " is as it was" : " are as they were");
+    }
     ConsoleSetInterruptNotice(notice + "\n");
 }
 
@@ -74,11 +81,7 @@ JobFilesSaved Commit(const JobFilePaths& paths, StagedFile* wav, StagedFile* lab
 
 }  // namespace
 
-void JobFilesNoticeBefore(const JobFilePaths& paths) {
-    const std::vector<std::string> files = Files(paths);
-    ConsoleSetInterruptNotice(files.empty() ? std::string() : paths.prefix + "interrupted; " + Listed(files) +
-                                                                  (files.size() == 1 ? " is as it was\n" : " are as they were\n"));
-}
+void JobFilesNoticeBefore(const JobFilePaths& paths) { Notice(paths, {}, Files(paths)); }
 
 JobFilesSaved JobFilesSave(const JobFilePaths& paths, std::span<const uint8_t> wav, const LabelRows& rows) {
     JobFilesSaved saved;
