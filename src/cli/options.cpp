@@ -333,12 +333,16 @@ std::string UsageText() {
         "\n"
         "Field texts are read as the window reads them: the leading decimal digits, truncated\n"
         "(\"1.9\" is 1, \"\" and \"-5\" are 0).\n"
-        "Exit status: 0 written (or would be, with --dry-run); 1 the file could not be created or\n"
+        "Exit status: 0 written (or would be, with --dry-run); 1 a file could not be created or\n"
         "written, or a report could not be written to standard output; 2 usage error, or the\n"
         "message cannot be read; 3 refused (nothing to sound, or the audio is too long); 4 out of\n"
-        "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP) during a save, which leaves\n"
-        "no temporary file and the old file as it was. With --batch, the worst of its lines:\n"
-        "out of memory, then a failed file, then a refused line; 3 if no line has anything to\n"
-        "sound, and 1 if the folder cannot be made or cleared.\n";
+        "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP).\n"
+        "On any status but 0 the WAV file and the labels are as they were and no temporary file\n"
+        "is left, except where a message names a file that is new (labels that failed after the\n"
+        "WAV file was in place; a signal after a file was put in place) or one that holds part of\n"
+        "the new file (a rewrite in place, for a file with other hard links, whose disk failed).\n"
+        "A signal never cuts the putting in place of a file short. With --batch, the worst of its\n"
+        "lines: out of memory, then a failed file, then a refused line; 3 if no line has anything\n"
+        "to sound, and 1 if the folder cannot be made or cleared.\n";
     return text;
 }

@@ -11,10 +11,11 @@
 #include "frontend/code_page.h"
 #include "cli/console.h"
 #include "cli/dry_run.h"
+#include "cli/job_files.h"
 #include "frontend/field_warnings.h"
 #include "frontend/label_track.h"
-#include "frontend/typed_message.h"
 #include "frontend/message_text.h"
+#include "frontend/typed_message.h"
 #include "cli/options.h"
 #include "morse/code_table.h"
 #include "morse/synthesis.h"
@@ -127,21 +128,6 @@ struct Job {
     std::string outcomePrefix;             // before the outcome line: "velmora-cli: line 3: " in a batch
 };
 
-// Writes the label file of a run: one row per sounded character, as the user typed it.
-int WriteLabels(const Job& job, const TypedMessage& message, const std::vector<CharacterSpan>& spans) {
-    const std::string track = LabelTrack(CharacterLabels(message, spans), *LabelFormatOf(*job.labels));
-    const auto path = PlatformPathFromUtf8(*job.labels);
-    if (!path) {
-        Say(job.prefix + "the labels path '" + SafeToShow(*job.labels) + "' cannot be written on this system\n");
-        return kExitFileFailed;
-    }
-    const FileResult written = FileWriteWhole(path->c_str(), {reinterpret_cast<const uint8_t*>(track.data()), track.size()});
-    if (written.outcome == FileOutcome::Written) return kExitWritten;
-    Say(job.prefix + "cannot write the labels to " + SafeToShow(*job.labels) + ": " + SystemErrorText(written.systemError) +
-        "\n");
-    return kExitFileFailed;
-}
-
 // The window's words for how a run ended, as one line; `cause` says why in the system's words.
 void SayOutcome(const Job& job, const ProgramText& caption, const ProgramText& text, const std::string& cause = {}) {
     std::string line = job.outcomePrefix + caption.utf8 + ": " + text.utf8;
@@ -169,36 +155,64 @@ int ExitFor(SynthesisOutcome outcome) {
     return kExitRefused;
 }
 
-// Writes the finished file where the job says and reports it as the window would.
-int SaveAudio(const CliOptions& options, const Job& job, const Synthesis& audio) {
-    const bool standardOutput = job.output == "-";  // not a terminal: Run refused that already
-    FileResult written;
-    if (standardOutput) {
-        written = StandardOutputWriteWhole(audio.Bytes());
-    } else {
+// Where the files go; false (with the usage error shown) if they cannot go there. Checked before
+// anything is written.
+bool ChooseDestination(const Job& job, JobFilePaths& paths, int& exitCode) {
+    paths.prefix = job.prefix;
+    if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
         const auto path = PlatformPathFromUtf8(job.output);
-        if (!path) return UsageError("the output path '" + job.output + "' cannot be written on this system");
-        written = FileWriteWhole(path->c_str(), audio.Bytes());
+        if (!path) {
+            exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
+            return false;
+        }
+        paths.wav = *path;
+        paths.wavShown = job.output;
     }
-    const std::string target = standardOutput ? "standard output" : job.output;
-    const std::string cause = written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
-    switch (written.outcome) {
-        case FileOutcome::Written:
-            if (!options.quiet) SayOutcome(job, kDoneCaption, kWrittenText);
-            return kExitWritten;
-        case FileOutcome::OpenFailed:
-            if (!options.quiet) SayOutcome(job, kSorryCaption, kOpenFailedText, cause);
-            return kExitFileFailed;
-        case FileOutcome::WriteFailed: break;
+    if (!job.labels) return true;
+    const auto labels = PlatformPathFromUtf8(*job.labels);
+    if (!labels) {
+        exitCode = UsageError("the labels path '" + *job.labels + "' cannot be written on this system");
+        return false;
     }
-    if (!options.quiet) SayOutcome(job, kSorryCaption, kWriteFailedText, cause);
+    if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels->c_str())) {
+        exitCode = UsageError("--labels '" + *job.labels + "' names the output file itself");
+        return false;
+    }
+    paths.labels = *labels;
+    paths.labelsShown = *job.labels;
+    paths.labelsFormat = *LabelFormatOf(*job.labels);
+    return true;
+}
+
+// The line the window's box would show for how the WAV file went; a failure of the labels after
+// it, which makes the run a failed file.
+int SaveFiles(const CliOptions& options, const Job& job, const JobFilePaths& paths, const TypedMessage& message,
+              const Synthesis& audio) {
+    const JobFilesSaved saved = JobFilesSave(paths, audio.Bytes(), [&](LabelTrackWriter& writer) {
+        return CharacterLabelsWrite(message, audio.spans, writer);
+    });
+    int exitCode = kExitFileFailed;
+    if (saved.wav) {
+        const FileResult& written = *saved.wav;
+        const std::string target = paths.wav.empty() ? "standard output" : paths.wavShown;
+        std::string cause = written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
+        if (written.partlyWritten) cause += "; it was being rewritten in place and now holds part of the new file";
+        if (written.outcome == FileOutcome::Written) exitCode = kExitWritten;
+        if (!options.quiet) {
+            if (written.outcome == FileOutcome::Written) SayOutcome(job, kDoneCaption, kWrittenText);
+            if (written.outcome == FileOutcome::OpenFailed) SayOutcome(job, kSorryCaption, kOpenFailedText, cause);
+            if (written.outcome == FileOutcome::WriteFailed) SayOutcome(job, kSorryCaption, kWriteFailedText, cause);
+        }
+    }
+    if (saved.labelsProblem.empty()) return exitCode;
+    Say(saved.labelsProblem);
     return kExitFileFailed;
 }
 
 int RunJob(const CliOptions& options, const RunStyle& style, const std::string& dotText, Job job) {
-    if (!job.output.empty() && job.output != "-" && !PlatformPathFromUtf8(job.output)) {
-        return UsageError("the output path '" + job.output + "' cannot be written on this system");
-    }
+    int exitCode = kExitWritten;
+    JobFilePaths paths;
+    if (!job.output.empty() && !ChooseDestination(job, paths, exitCode)) return exitCode;
     const bool mapCharacters = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
     const TypedMessage message = TypedMessageFrom(
@@ -218,14 +232,13 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
         if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal));
         return Report(DryRunReport(request, plan), plan.refusal ? ExitFor(*plan.refusal) : kExitWritten);
     }
+    JobFilesNoticeBefore(paths);
     const Synthesis audio = Synthesize(request);
     if (audio.outcome != SynthesisOutcome::Written) {
         if (!options.quiet) SayOutcome(job, kSorryCaption, RefusalText(audio.outcome));
         return ExitFor(audio.outcome);
     }
-    int exitCode = SaveAudio(options, job, audio);
-    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, message, audio.spans);
-    return exitCode;
+    return SaveFiles(options, job, paths, message, audio);
 }
 
 // Up to a dozen names, then how many more.

@@ -26,6 +26,8 @@ std::string Clock(int64_t sample, char separator) {
     return text;
 }
 
+constexpr std::size_t kPiece = std::size_t{64} * 1024;
+
 std::string CsvField(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
     std::string quoted = "\"";
@@ -48,31 +50,39 @@ std::optional<LabelFormat> LabelFormatOf(const std::string& path) {
     return std::nullopt;
 }
 
-std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format) {
-    std::string track;
-    if (format == LabelFormat::WebVtt) track += "WEBVTT\n\n";
-    if (format == LabelFormat::Csv) track += "start,end,character,elements\n";
-    std::size_t number = 0;
-    for (const Label& label : labels) {
-        ++number;
-        switch (format) {
-            case LabelFormat::Audacity:
-                track += Seconds(label.startSample) + "\t" + Seconds(label.endSample) + "\t" + label.text + " " +
-                         label.elements + "\n";
-                break;
-            case LabelFormat::SubRip:
-                track += std::to_string(number) + "\n" + Clock(label.startSample, ',') + " --> " +
-                         Clock(label.endSample, ',') + "\n" + label.text + " " + label.elements + "\n\n";
-                break;
-            case LabelFormat::WebVtt:
-                track += Clock(label.startSample, '.') + " --> " + Clock(label.endSample, '.') + "\n" + label.text +
-                         " " + label.elements + "\n\n";
-                break;
-            case LabelFormat::Csv:
-                track += Seconds(label.startSample) + "," + Seconds(label.endSample) + "," + CsvField(label.text) + "," +
-                         label.elements + "\n";
-                break;
-        }
+LabelTrackWriter::LabelTrackWriter(LabelFormat format, Sink sink) : format_(format), sink_(std::move(sink)) {
+    if (format_ == LabelFormat::WebVtt) buffer_ += "WEBVTT\n\n";
+    if (format_ == LabelFormat::Csv) buffer_ += "start,end,character,elements\n";
+}
+
+bool LabelTrackWriter::Add(const Label& label) {
+    const std::string text = std::string(label.text) + " " + std::string(label.elements);
+    switch (format_) {
+        case LabelFormat::Audacity:
+            buffer_ += Seconds(label.startSample) + "\t" + Seconds(label.endSample) + "\t" + text + "\n";
+            break;
+        case LabelFormat::SubRip:
+            buffer_ += std::to_string(++number_) + "\n" + Clock(label.startSample, ',') + " --> " +
+                       Clock(label.endSample, ',') + "\n" + text + "\n\n";
+            break;
+        case LabelFormat::WebVtt:
+            buffer_ += Clock(label.startSample, '.') + " --> " + Clock(label.endSample, '.') + "\n" + text + "\n\n";
+            break;
+        case LabelFormat::Csv:
+            buffer_ += Seconds(label.startSample) + "," + Seconds(label.endSample) + "," +
+                       CsvField(std::string(label.text)) + "," + std::string(label.elements) + "\n";
+            break;
     }
-    return track;
+    return HandOn(kPiece);
+}
+
+bool LabelTrackWriter::Finish() { return HandOn(0); }
+
+// Hands the buffer on once it holds `atLeast` bytes (all of it for 0).
+bool LabelTrackWriter::HandOn(std::size_t atLeast) {
+    if (failed_) return false;
+    if (buffer_.empty() || buffer_.size() < atLeast) return true;
+    failed_ = !sink_(buffer_);
+    buffer_.clear();
+    return !failed_;
 }

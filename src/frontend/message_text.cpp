@@ -70,12 +70,13 @@ class MessageBuilder {
   public:
     MessageBuilder(std::size_t inputSize, const MessageTextOptions& options) : options_(options) {
         text_.cp932.reserve(inputSize);
+        if (options.mapCharacters) text_.characterSizes.reserve(inputSize);
     }
 
-    // Starts the next input character; `utf8` is how the user gave it.
-    void Next(std::string_view utf8) {
+    // Starts the next input character, `inputSize` bytes of the input.
+    void Next(std::size_t inputSize) {
         ++position_;
-        if (options_.mapCharacters) text_.characters.emplace_back(utf8);
+        if (options_.mapCharacters) text_.characterSizes.push_back({static_cast<uint8_t>(inputSize), 0});
     }
 
     // Appends the bytes of the character and notes it if any of them will not be sounded:
@@ -85,9 +86,7 @@ class MessageBuilder {
     template <typename Describe>
     void Add(std::string_view bytes, Describe describe) {
         text_.cp932 += bytes;
-        if (options_.mapCharacters) {
-            text_.characterOfByte.insert(text_.characterOfByte.end(), bytes.size(), static_cast<uint32_t>(position_ - 1));
-        }
+        if (options_.mapCharacters) text_.characterSizes.back().cp932 = static_cast<uint8_t>(bytes.size());
         std::string sounded;
         for (char b : bytes) {
             if (Sounds(b)) sounded += b;
@@ -135,7 +134,7 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
     for (std::size_t at = 0; at < input.size();) {
         char32_t codePoint = 0;
         const std::size_t n = Utf8Decode(input.substr(at), codePoint);
-        message.Next(input.substr(at, n == 0 ? 1 : n));
+        message.Next(n == 0 ? 1 : n);
         if (n == 0) {
             message.LeaveOut(input.substr(at, 1), LeftOutCharacter::Why::NotUtf8, [&](LeftOutCharacter& c) {
                 c.code = Hex("0x%02X", static_cast<unsigned char>(input[at]));
@@ -168,7 +167,7 @@ MessageText FromCp932(std::string_view input, const MessageTextOptions& options)
     for (std::size_t at = 0; at < input.size();) {
         const std::string_view bytes = input.substr(at, Cp932CharacterSize(input.substr(at)));
         at += bytes.size();
-        message.Next(options.mapCharacters ? Utf8FromCp932(bytes) : std::string());
+        message.Next(bytes.size());
         message.Add(bytes, [&bytes](LeftOutCharacter& c) {
             c.shown = Shown(Utf8FromCp932(bytes));
             c.code = Hex("0x%02X", static_cast<unsigned char>(bytes[0]));

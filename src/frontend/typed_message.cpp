@@ -3,8 +3,10 @@
 #include "frontend/code_page.h"
 #include "morse/code_table.h"
 
-std::string TypedMessage::Typed(std::size_t k) const {
-    return foldedKana ? std::string(TypedCharacter(typed, folded, k)) : text.characters[k];
+std::string TypedMessage::Typed(std::size_t k, std::size_t offset, std::size_t size) const {
+    if (foldedKana) return std::string(TypedCharacter(typed, folded, k));
+    const std::string_view read = std::string_view(input).substr(offset, size);
+    return inputIsCp932 ? Utf8FromCp932(read) : std::string(read);
 }
 
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options) {
@@ -12,6 +14,10 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     MessageTextOptions conversion{options.mapCharacters, options.wordGaps, nullptr, {}};
     if (!options.foldKana) {
         prepared.text = MessageTextFrom(input, options.encoding, conversion);
+        if (options.mapCharacters) {
+            prepared.input = std::move(input);
+            prepared.inputIsCp932 = options.encoding == MessageEncoding::Cp932;
+        }
         return prepared;
     }
     prepared.foldedKana = true;
@@ -20,21 +26,30 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     conversion.folding = &prepared.folded;
     conversion.typed = prepared.typed;
     prepared.text = MessageTextFrom(prepared.folded.utf8, MessageEncoding::Utf8, conversion);
-    if (!options.mapCharacters) prepared = TypedMessage{std::move(prepared.text), {}, {}, false};
+    if (!options.mapCharacters) {
+        TypedMessage bare;
+        bare.text = std::move(prepared.text);
+        return bare;
+    }
     return prepared;
 }
 
-std::vector<Label> CharacterLabels(const TypedMessage& message, const std::vector<CharacterSpan>& spans) {
+bool CharacterLabelsWrite(const TypedMessage& message, const std::vector<CharacterSpan>& spans,
+                          LabelTrackWriter& writer) {
     const MessageText& text = message.text;
-    std::vector<Label> labels;
-    labels.reserve(spans.size());
     std::size_t next = 0;
-    for (std::size_t at = 0; at < text.cp932.size() && next < spans.size(); ++at) {
-        const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
-        if (entry == nullptr) continue;
-        labels.push_back({spans[next].start, spans[next].end, message.Typed(text.characterOfByte[at]),
-                          std::string(entry->sequence)});
-        ++next;
+    std::size_t at = 0;
+    std::size_t inputAt = 0;
+    for (std::size_t k = 0; k < text.characterSizes.size(); ++k) {
+        const CharacterSize size = text.characterSizes[k];
+        for (const std::size_t end = at + size.cp932; at < end; ++at) {
+            const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
+            if (entry == nullptr || next == spans.size()) continue;
+            const std::string typed = message.Typed(k, inputAt, size.input);
+            if (!writer.Add({spans[next].start, spans[next].end, typed, entry->sequence})) return false;
+            ++next;
+        }
+        inputAt += size.input;
     }
-    return labels;
+    return true;
 }
