@@ -2,6 +2,8 @@
 // --output names, called after its line number (0001.wav, and 0001.srt beside it for labels).
 #pragma once
 
+#include "cli/job.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -63,3 +65,7 @@ std::string BatchFileRemove(const std::filesystem::path& file);
 // A path given in UTF-8, and a path as UTF-8.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8Path(const std::filesystem::path& path);
+
+// Runs every line as a job of its own; a refused line does not stop the rest. The exit status is
+// the worst of the lines: out of memory, then a failed file, then a refused line.
+int RunBatch(const RunSettings& run, std::string_view input);

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "frontend/label_track.h"
 #include "morse/timing.h"
+#include "wav/sample_format.h"
 
 namespace {
 
@@ -186,8 +189,9 @@ constexpr OptionRow kOptions[] = {
      "velmora-cli --batch -i drills.txt -o drills/",
      SetFlag<&CliOptions::batch>},
     {"overwrite", '\0', nullptr,
-     "with --batch: first remove the numbered files (.wav, and the labels' extension) already in the folder, "
-     "so that it holds this run's files alone",
+     "with --batch: once the lines are done, remove the numbered files (.wav, and the labels' extension) of an "
+     "earlier batch that this run did not write, so that the folder holds this run's files alone; the file of a "
+     "line that fails to save stays as it was",
      "velmora-cli --batch --overwrite -i drills.txt -o drills/",
      SetFlag<&CliOptions::overwrite>},
     {"encoding", 'e', "NAME", "the message's encoding: utf-8 (default) or cp932 (bytes used as they are; on Windows, "
@@ -246,74 +250,128 @@ std::string Combinations(const CliOptions& o) {
     return {};
 }
 
+// Farnsworth timing slows the gaps, never the characters, and its gaps must fit a WAV file:
+// what is wrong with an overall speed at the dot length, or "".
+std::string FarnsworthProblem(double overallWpm, const std::string& dotText) {
+    const int32_t dot = FieldTextRead(dotText).value;
+    if (dot <= 0) return "--farnsworth needs a dot length above 0 ms";
+    char problem[160];  // two numbers of a dozen characters at most in each text
+    if (overallWpm >= WordsPerMinute(dot)) {
+        (void)std::snprintf(problem, sizeof problem, "--farnsworth %g must be below the character speed, %g WPM",
+                            overallWpm, WordsPerMinute(dot));
+        return problem;
+    }
+    const double wordGap = FarnsworthWordGap(dot, overallWpm);
+    if (wordGap > INT32_MAX) {
+        (void)std::snprintf(problem, sizeof problem,
+                            "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
+                            overallWpm, wordGap / kSamplesPerSecond, double{INT32_MAX} / kSamplesPerSecond);
+        return problem;
+    }
+    return {};
+}
+
+// Reads the arguments one at a time into the options; the first problem found is the one told.
+struct OptionParser {
+    ParsedOptions parsed;
+    std::vector<std::string> words;
+
+    void Fail(std::string error) {
+        if (parsed.error.empty()) parsed.error = std::move(error);
+    }
+    void Apply(const OptionRow& row, const std::string& value) { Fail(row.apply(parsed.options, value)); }
+
+    // "--name", "--name=value" or "--name value"; true when it took `next` as its value.
+    bool Long(const std::string& arg, const std::string* next) {
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        const OptionRow* row = LongOption(name);
+        if (row == nullptr) {
+            Fail("unknown option '" + arg + "'");
+        } else if (row->valueName == nullptr) {
+            if (equals != std::string::npos) Fail("option --" + name + " takes no value");
+            Apply(*row, {});
+        } else if (equals != std::string::npos) {
+            Apply(*row, arg.substr(equals + 1));
+        } else if (next != nullptr) {
+            Apply(*row, *next);
+            return true;
+        } else {
+            Fail("option --" + name + " needs a value");
+        }
+        return false;
+    }
+
+    // Flags bundled (-nq), a value attached (-oout.wav) or following (-o out.wav); true when it
+    // took `next` as its value.
+    bool Short(const std::string& arg, const std::string* next) {
+        for (std::size_t c = 1; c < arg.size(); ++c) {
+            const OptionRow* row = ShortOption(arg[c]);
+            if (row == nullptr) {
+                Fail(std::string("unknown option '-") + arg[c] + "'");
+                return false;
+            }
+            if (row->valueName == nullptr) {
+                Apply(*row, {});
+                continue;
+            }
+            if (c + 1 < arg.size()) {
+                Apply(*row, arg.substr(c + 1));
+            } else if (next != nullptr) {
+                Apply(*row, *next);
+                return true;
+            } else {
+                Fail(std::string("option -") + arg[c] + " needs a value");
+            }
+            return false;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
-    ParsedOptions parsed;
-    CliOptions& o = parsed.options;
-    std::vector<std::string> words;
-    auto fail = [&parsed](std::string error) {
-        if (parsed.error.empty()) parsed.error = std::move(error);
-    };
-    auto apply = [&](const OptionRow& row, const std::string& value) { fail(row.apply(o, value)); };
-
+    OptionParser parser;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string& arg = arguments[k];
         if (arg == "--") {
-            words.insert(words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(k) + 1, arguments.end());
+            parser.words.insert(parser.words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(k) + 1,
+                                arguments.end());
             break;
         }
+        const bool hasNext = k + 1 < arguments.size();
+        const std::string next = hasNext ? arguments[k + 1] : std::string();
+        bool tookNext = false;
         if (arg.rfind("--", 0) == 0) {
-            const auto equals = arg.find('=');
-            const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionRow* row = LongOption(name);
-            if (row == nullptr) {
-                fail("unknown option '" + arg + "'");
-            } else if (row->valueName == nullptr) {
-                if (equals != std::string::npos) fail("option --" + name + " takes no value");
-                apply(*row, {});
-            } else if (equals != std::string::npos) {
-                apply(*row, arg.substr(equals + 1));
-            } else if (k + 1 < arguments.size()) {
-                apply(*row, arguments[++k]);
-            } else {
-                fail("option --" + name + " needs a value");
-            }
-            continue;
+            tookNext = parser.Long(arg, hasNext ? &next : nullptr);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            tookNext = parser.Short(arg, hasNext ? &next : nullptr);
+        } else {
+            parser.words.push_back(arg);
         }
-        if (arg.size() > 1 && arg[0] == '-') {
-            // Short options: flags bundled (-nq), a value attached (-oout.wav) or following (-o out.wav).
-            for (std::size_t c = 1; c < arg.size(); ++c) {
-                const OptionRow* row = ShortOption(arg[c]);
-                if (row == nullptr) {
-                    fail(std::string("unknown option '-") + arg[c] + "'");
-                    break;
-                }
-                if (row->valueName == nullptr) {
-                    apply(*row, {});
-                    continue;
-                }
-                if (c + 1 < arg.size()) {
-                    apply(*row, arg.substr(c + 1));
-                } else if (k + 1 < arguments.size()) {
-                    apply(*row, arguments[++k]);
-                } else {
-                    fail(std::string("option -") + arg[c] + " needs a value");
-                }
-                break;
-            }
-            continue;
-        }
-        words.push_back(arg);
+        if (tookNext) ++k;
     }
-
-    if (!words.empty()) {
-        std::string joined = words.front();
-        for (std::size_t w = 1; w < words.size(); ++w) joined += " " + words[w];
+    CliOptions& o = parser.parsed.options;
+    if (!parser.words.empty()) {
+        std::string joined = parser.words.front();
+        for (std::size_t w = 1; w < parser.words.size(); ++w) joined += " " + parser.words[w];
         o.message = joined;
     }
-    fail(Combinations(o));
-    return parsed;
+    parser.Fail(Combinations(o));
+    if (o.farnsworth && !o.help && !o.version && !o.listCodes) parser.Fail(FarnsworthProblem(*o.farnsworth, DotText(o)));
+    return std::move(parser.parsed);
+}
+
+std::string DotText(const CliOptions& options) {
+    return options.wpm ? std::to_string(DotMillisecondsForWpm(*options.wpm)) : options.dot;
+}
+
+RunStyle RunStyleOf(const CliOptions& options) {
+    RunStyle style;
+    style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
+    if (options.farnsworth) style.overallWpm = *options.farnsworth;
+    return style;
 }
 
 std::string UsageText() {

@@ -7,6 +7,7 @@
 
 #include "frontend/message_text.h"
 #include "morse/parameters.h"
+#include "morse/synthesis.h"
 
 struct CliOptions {
     std::optional<std::string> output;   // "-" is standard output; with --batch, a folder
@@ -36,5 +37,10 @@ struct ParsedOptions {
     std::string error;  // empty when the command line is usable
 };
 
+// The text runtime must be started: the field texts are read as the window reads them.
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
+// The dot length's field text: --dot as typed, or the whole milliseconds that --wpm stands for.
+std::string DotText(const CliOptions& options);
+// The timing the options ask for: word gaps, Farnsworth timing.
+RunStyle RunStyleOf(const CliOptions& options);
 std::string UsageText();

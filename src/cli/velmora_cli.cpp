@@ -1,33 +1,21 @@
 #include "cli/velmora_cli.h"
 
-#include <climits>
-#include <cstdio>
-#include <filesystem>
 #include <new>
 #include <optional>
 
 #include "cli/batch.h"
 #include "cli/code_listing.h"
-#include "frontend/code_page.h"
 #include "cli/console.h"
-#include "cli/dry_run.h"
-#include "cli/job_files.h"
-#include "frontend/field_warnings.h"
-#include "frontend/label_track.h"
-#include "frontend/message_text.h"
-#include "frontend/typed_message.h"
+#include "cli/job.h"
 #include "cli/options.h"
-#include "morse/code_table.h"
-#include "morse/synthesis.h"
-#include "morse/parameters.h"
+#include "frontend/field_warnings.h"
+#include "frontend/message_text.h"
 #include "platform/file_output.h"
 #include "runtime/fatal.h"
 #include "runtime/program_texts.h"
 #include "runtime/string_registry.h"
 
 namespace {
-
-constexpr std::size_t kLeftOutLinesShown = 20;
 
 // The runtime's out-of-memory report, turned into an exception that unwinds the run (releasing
 // its text values) to CliMain, which ends it with an exit status instead of an abort.
@@ -51,8 +39,6 @@ class RuntimeSession {
     RuntimeSession& operator=(const RuntimeSession&) = delete;
 };
 
-void Say(const std::string& line) { ConsoleWrite(true, line); }
-
 std::string OptionSpelling(NumberField field) {
     switch (field) {
         case NumberField::Dot: return "--dot";
@@ -63,18 +49,13 @@ std::string OptionSpelling(NumberField field) {
     return "--wpm";
 }
 
-// The problem may quote what the user typed, which is echoed safely.
-int UsageError(const std::string& problem) {
-    Say("velmora-cli: " + SafeToShow(problem) + "\nTry 'velmora-cli --help' for more information.\n");
-    return kExitUsage;
-}
-
-// A report on standard output that cannot be written is a failure, not a success without output.
-int Report(const std::string& text, int exitCode) {
-    int error = 0;
-    if (ConsoleWrite(false, text, &error)) return exitCode;
-    Say("velmora-cli: cannot write to standard output: " + SystemErrorText(error) + "\n");
-    return kExitFileFailed;
+void SayFieldWarnings(const RunSettings& run) {
+    const CliOptions& options = run.options;
+    for (const FieldWarning& warning : FieldWarnings(run.dotText, options.frequency, options.volume, options.wpm)) {
+        const std::string typed = SafeToShow(warning.typed);
+        const std::string value = warning.field == NumberField::Wpm ? typed : "'" + typed + "'";
+        Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " " + value + " " + warning.said + "\n");
+    }
 }
 
 // The input named by --input, or none (with the usage error shown) if it cannot be read. A UTF-8
@@ -109,251 +90,19 @@ void DropFinalLineBreak(std::string& bytes) {
     }
 }
 
-// How bad an exit status is, for the worst of a batch: out of memory, a failed file, a refusal.
-int Severity(int exitCode) {
-    switch (exitCode) {
-        case kExitWritten: return 0;
-        case kExitRefused: return 1;
-        case kExitFileFailed: return 2;
-        default: return 3;
-    }
-}
-
-// One run of the Create command: its message, where its file goes and what is said about it.
-struct Job {
-    std::string message;                // in the encoding the options give
-    std::string output;                 // UTF-8; "-" is standard output; empty for a dry run
-    std::optional<std::string> labels;  // UTF-8
-    std::string prefix = "velmora-cli: ";  // "velmora-cli: line 3: " in a batch
-    std::string outcomePrefix;             // before the outcome line: "velmora-cli: line 3: " in a batch
-};
-
-// The window's words for how a run ended, as one line; `cause` says why in the system's words.
-void SayOutcome(const Job& job, const ProgramText& caption, const ProgramText& text, const std::string& cause = {}) {
-    std::string line = job.outcomePrefix + caption.utf8 + ": " + text.utf8;
-    if (!cause.empty()) line += " (" + SafeToShow(cause) + ")";
-    Say(line + "\n");
-}
-
-const ProgramText& RefusalText(SynthesisOutcome why) {
-    switch (why) {
-        case SynthesisOutcome::NothingToSound: return kNothingToSoundText;
-        case SynthesisOutcome::OutOfMemory: return kOutOfMemoryText;
-        case SynthesisOutcome::TooLong:
-        case SynthesisOutcome::Written: break;
-    }
-    return kTooLongText;
-}
-
-int ExitFor(SynthesisOutcome outcome) {
-    switch (outcome) {
-        case SynthesisOutcome::Written: return kExitWritten;
-        case SynthesisOutcome::OutOfMemory: return kExitOutOfMemory;
-        case SynthesisOutcome::NothingToSound:
-        case SynthesisOutcome::TooLong: break;
-    }
-    return kExitRefused;
-}
-
-// Where the files go; false (with the usage error shown) if they cannot go there. Checked before
-// anything is written.
-bool ChooseDestination(const Job& job, JobFilePaths& paths, int& exitCode) {
-    paths.prefix = job.prefix;
-    if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
-        const auto path = PlatformPathFromUtf8(job.output);
-        if (!path) {
-            exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
-            return false;
-        }
-        paths.wav = *path;
-        paths.wavShown = job.output;
-    }
-    if (!job.labels) return true;
-    const auto labels = PlatformPathFromUtf8(*job.labels);
-    if (!labels) {
-        exitCode = UsageError("the labels path '" + *job.labels + "' cannot be written on this system");
-        return false;
-    }
-    if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels->c_str())) {
-        exitCode = UsageError("--labels '" + *job.labels + "' names the output file itself");
-        return false;
-    }
-    paths.labels = *labels;
-    paths.labelsShown = *job.labels;
-    paths.labelsFormat = *LabelFormatOf(*job.labels);
-    return true;
-}
-
-// The line the window's box would show for how the WAV file went; a failure of the labels after
-// it, which makes the run a failed file.
-int SaveFiles(const CliOptions& options, const Job& job, const JobFilePaths& paths, const TypedMessage& message,
-              const Synthesis& audio) {
-    const JobFilesSaved saved = JobFilesSave(paths, audio.Bytes(), [&](LabelTrackWriter& writer) {
-        return CharacterLabelsWrite(message, audio.spans, writer);
-    });
-    int exitCode = kExitFileFailed;
-    if (saved.wav) {
-        const FileResult& written = *saved.wav;
-        const std::string target = paths.wav.empty() ? "standard output" : paths.wavShown;
-        std::string cause = written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
-        if (written.partlyWritten) cause += "; it was being rewritten in place and now holds part of the new file";
-        if (written.outcome == FileOutcome::Written) exitCode = kExitWritten;
-        if (!options.quiet) {
-            if (written.outcome == FileOutcome::Written) SayOutcome(job, kDoneCaption, kWrittenText);
-            if (written.outcome == FileOutcome::OpenFailed) SayOutcome(job, kSorryCaption, kOpenFailedText, cause);
-            if (written.outcome == FileOutcome::WriteFailed) SayOutcome(job, kSorryCaption, kWriteFailedText, cause);
-        }
-    }
-    if (saved.labelsProblem.empty()) return exitCode;
-    Say(saved.labelsProblem);
-    return kExitFileFailed;
-}
-
-int RunJob(const CliOptions& options, const RunStyle& style, const std::string& dotText, Job job) {
-    int exitCode = kExitWritten;
-    JobFilePaths paths;
-    if (!job.output.empty() && !ChooseDestination(job, paths, exitCode)) return exitCode;
-    const bool mapCharacters = job.labels.has_value();
-    // From here on the message is held once, as code page 932 (and as typed, for the labels).
-    const TypedMessage message = TypedMessageFrom(
-        std::move(job.message), {options.encoding, options.foldKana, options.wordGap, mapCharacters});
-    const MessageText& text = message.text;
-    if (!options.quiet) Say(LeftOutReport(text.leftOut, kLeftOutLinesShown, job.prefix));
-
-    SynthesisRequest request;
-    request.message = text.cp932;
-    request.dotLength = FieldTextRead(dotText).value;
-    request.frequency = FieldTextRead(options.frequency).value;
-    request.volume = FieldTextRead(options.volume).value;
-    request.style = style;
-    request.wantSpans = mapCharacters;
-    if (options.dryRun) {
-        const SynthesisPlan plan = SynthesisPlanMake(request);
-        if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal));
-        return Report(DryRunReport(request, plan), plan.refusal ? ExitFor(*plan.refusal) : kExitWritten);
-    }
-    JobFilesNoticeBefore(paths);
-    const Synthesis audio = Synthesize(request);
-    if (audio.outcome != SynthesisOutcome::Written) {
-        if (!options.quiet) SayOutcome(job, kSorryCaption, RefusalText(audio.outcome));
-        return ExitFor(audio.outcome);
-    }
-    return SaveFiles(options, job, paths, message, audio);
-}
-
-// Up to a dozen names, then how many more.
-std::string NameList(const std::vector<std::string>& names) {
-    constexpr std::size_t kShown = 12;
-    std::string list;
-    for (std::size_t k = 0; k < names.size() && k < kShown; ++k) list += (k > 0 ? ", " : "") + SafeToShow(names[k]);
-    if (names.size() > kShown) list += " and " + std::to_string(names.size() - kShown) + " more";
-    return list;
-}
-
-// Makes the batch's folder, and clears it of an earlier batch's files when --overwrite is given,
-// so that it holds this run's files alone: kExitWritten when the lines may be written.
-int PrepareBatchFolder(const CliOptions& options, const std::filesystem::path& folder, const BatchNames& names) {
-    const std::string shown = "'" + SafeToShow(*options.output) + "'";
-    if (const std::error_code made = BatchFolderMake(folder)) {
-        Say("velmora-cli: cannot make the folder " + shown + ": " + made.message() + "\n");
-        return kExitFileFailed;
-    }
-    std::error_code error;
-    const std::vector<std::string> earlier = BatchFilesIn(folder, names, error);
-    if (error) {
-        Say("velmora-cli: cannot read the folder " + shown + ": " + error.message() + "\n");
-        return kExitFileFailed;
-    }
-    if (earlier.empty()) return kExitWritten;
-    if (!options.overwrite) {
-        return UsageError("the folder " + shown + " holds files of an earlier batch: " + NameList(earlier) +
-                          "; give --overwrite to remove them, or another folder");
-    }
-    for (const std::string& name : earlier) {
-        if (const std::string why = BatchFileRemove(folder / PathFromUtf8(name)); !why.empty()) {
-            Say("velmora-cli: cannot remove " + SafeToShow(name) + " of an earlier batch from " + shown + ": " + why +
-                "\n");
-            return kExitFileFailed;
-        }
-    }
-    if (!options.quiet) {
-        const std::string files = earlier.size() == 1 ? "1 file" : std::to_string(earlier.size()) + " files";
-        Say("velmora-cli: removed " + files + " of an earlier batch from " + shown + "\n");
-    }
-    return kExitWritten;
-}
-
-// One WAV per non-empty line, named after its line number; a refused line does not stop the rest.
-int RunBatch(const CliOptions& options, const RunStyle& style, const std::string& dotText, const std::string& input) {
-    const std::size_t lastLine = BatchLastLineNumber(input);
-    if (lastLine == 0) {
-        if (!options.quiet) Say("velmora-cli: the input has no line to sound (it is empty or blank); nothing written\n");
-        return kExitRefused;
-    }
-    const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
-    const BatchNames names(lastLine, extension);
-    const std::filesystem::path folder = PathFromUtf8(*options.output);
-    if (!options.dryRun) {
-        if (const int status = PrepareBatchFolder(options, folder, names); status != kExitWritten) return status;
-    }
-    int worst = kExitWritten;
-    BatchLineReader reader(input);
-    for (BatchLine line; reader.Next(line);) {
-        const auto named = [&](std::string_view suffix) { return Utf8Path(folder / names.Named(line.number, suffix)); };
-        const std::string prefix = "velmora-cli: line " + std::to_string(line.number) + ": ";
-        Job job{std::string(line.text), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
-        if (options.labels) job.labels = named(extension);
-        const int status = RunJob(options, style, dotText, std::move(job));
-        if (Severity(status) > Severity(worst)) worst = status;
-    }
-    return worst;
-}
-
-// Farnsworth timing slows the gaps, never the characters, and its gaps must fit a WAV file:
-// what is wrong with an overall speed at the dot length, or "".
-std::string FarnsworthProblem(double overallWpm, const std::string& dotText) {
-    const int32_t dot = FieldTextRead(dotText).value;
-    if (dot <= 0) return "--farnsworth needs a dot length above 0 ms";
-    char problem[160];  // two numbers of a dozen characters at most in each text
-    if (overallWpm >= WordsPerMinute(dot)) {
-        (void)std::snprintf(problem, sizeof problem, "--farnsworth %g must be below the character speed, %g WPM",
-                            overallWpm, WordsPerMinute(dot));
-        return problem;
-    }
-    const double wordGap = FarnsworthWordGap(dot, overallWpm);
-    if (wordGap > INT32_MAX) {
-        (void)std::snprintf(problem, sizeof problem,
-                            "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
-                            overallWpm, wordGap / kSamplesPerSecond, double{INT32_MAX} / kSamplesPerSecond);
-        return problem;
-    }
-    return {};
-}
-
 int Run(const std::vector<std::string>& arguments) {
+    const RuntimeSession runtime;
     const ParsedOptions parsed = ParseOptions(arguments);
     if (!parsed.error.empty()) return UsageError(parsed.error);
     const CliOptions& options = parsed.options;
     if (options.help) return Report(UsageText(), kExitWritten);
     if (options.version) return Report("velmora-cli " VELMORA_VERSION "\n", kExitWritten);
     if (options.listCodes) return Report(CodeListing(), kExitWritten);
-
-    const RuntimeSession runtime;
-    // --wpm stands for the dot length it gives, typed into the field as a whole number.
-    const std::string dotText = options.wpm ? std::to_string(DotMillisecondsForWpm(*options.wpm)) : options.dot;
-    RunStyle style;
-    style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
-    if (options.farnsworth) {
-        if (const std::string problem = FarnsworthProblem(*options.farnsworth, dotText); !problem.empty()) {
-            return UsageError(problem);
-        }
-        style.overallWpm = *options.farnsworth;
-    }
-
-    int exitCode = kExitWritten;
     if (!options.dryRun && options.output == "-" && StandardOutputIsTerminal()) {
         return UsageError("will not write audio to a terminal; redirect standard output or give a file");
     }
+
+    int exitCode = kExitWritten;
     std::string message;
     if (options.input) {
         std::optional<std::string> read = ReadInput(options, exitCode);
@@ -362,18 +111,14 @@ int Run(const std::vector<std::string>& arguments) {
     } else {
         message = *options.message;
     }
-    if (!options.quiet) {
-        for (const FieldWarning& warning : FieldWarnings(dotText, options.frequency, options.volume, options.wpm)) {
-            const std::string typed = SafeToShow(warning.typed);
-            const std::string value = warning.field == NumberField::Wpm ? typed : "'" + typed + "'";
-            Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " " + value + " " + warning.said + "\n");
-        }
-    }
+    const RunSettings run{options, DotText(options), RunStyleOf(options)};
+    if (!options.quiet) SayFieldWarnings(run);
     if (!options.dryRun) ConsoleEndOnInterrupt();
 
-    if (options.batch) return RunBatch(options, style, dotText, message);
+    if (options.batch) return RunBatch(run, message);
     DropFinalLineBreak(message);
-    return RunJob(options, style, dotText, {std::move(message), options.dryRun ? "" : *options.output, options.labels, "velmora-cli: ", ""});
+    const std::string output = options.dryRun ? "" : *options.output;
+    return RunJob(run, {std::move(message), output, options.labels, "velmora-cli: ", ""});
 }
 
 }  // namespace

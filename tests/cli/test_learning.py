@@ -232,11 +232,11 @@ class Batch(CliTestCase):
         self.assertIn("0001.srt, 0001.wav, 0002.srt, 0002.wav, 0003.srt, 0003.wav; give --overwrite",
                       text(result.stderr))
         self.assertEqual(self.files(), before, "nothing is touched")
-        # With --overwrite the folder holds this run alone: line 2 is refused, and no file of the
-        # earlier run is left beside it. Files of other names stay.
+        # With --overwrite the folder holds this run alone: line 1 replaces its files, line 2 is
+        # refused, and no file of the earlier run is left beside them. Files of other names stay.
         result = self.batch(b"CQ\n!!!\n", "--labels", "x.srt", "--overwrite")
         self.assertEqual(result.returncode, 3)
-        self.assertIn("removed 6 files of an earlier batch", text(result.stderr))
+        self.assertIn("removed 4 files of an earlier batch", text(result.stderr))
         after = self.files()
         self.assertEqual(sorted(after), ["0001.srt", "0001.wav", "notes.txt"])
         self.assertEqual(after["0001.wav"], wav_model.wav(b"CQ"))
@@ -262,13 +262,14 @@ class Batch(CliTestCase):
         self.assertEqual(result.returncode, 2)
         self.assertIn("--labels gives only the extension", text(result.stderr))
         self.assertFalse(os.path.exists(self.path("out")))
-        # A folder whose earlier files cannot be removed.
-        self.assertEqual(self.batch(b"E\n").returncode, 0)
+        # A folder whose earlier files cannot be removed: line 1's file is rewritten where it is,
+        # line 2's stays and is named.
+        self.assertEqual(self.batch(b"E\nE\n").returncode, 0)
         subprocess.run(["chattr", "+i", self.path("out")], check=True)
         result = self.batch(b"T\n", "--overwrite")
         self.assertEqual(result.returncode, 1)
-        self.assertIn("cannot remove 0001.wav of an earlier batch", text(result.stderr))
-        self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"E")})
+        self.assertIn("cannot remove 0002.wav of an earlier batch", text(result.stderr))
+        self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"T"), "0002.wav": wav_model.wav(b"E")})
 
 
 class FoldKana(CliTestCase):
