@@ -2,15 +2,31 @@
 
 #include <cmath>
 
-Timing DefaultTiming(int32_t dotMilliseconds) {
-    const int64_t unit = int64_t{dotMilliseconds} * kSamplesPerMillisecond;
+namespace {
+
+// The samples at the window's rate of lengths in ticks at that rate, which are always whole.
+Timing WholeSamples(const TickTiming& ticks) {
+    return {ticks.unit / kTicksPerSample, ticks.characterGap / kTicksPerSample, ticks.wordGap / kTicksPerSample};
+}
+
+// A stretched gap in ticks: the nearest whole sample, or a length no file holds (2^40 samples)
+// for a gap beyond it, so that the rounding never leaves the 64 bits.
+int64_t StretchedGapTicks(double samples) {
+    constexpr double kBeyondAnyFile = 1099511627776.0;
+    return (samples < kBeyondAnyFile ? std::llround(samples) : static_cast<int64_t>(kBeyondAnyFile)) * kTicksPerSample;
+}
+
+}  // namespace
+
+TickTiming DefaultTicks(int32_t dotMilliseconds, int32_t rate) {
+    const int64_t unit = int64_t{dotMilliseconds} * rate;
     return {unit, unit * kCharacterGapUnits, unit * kCharacterGapUnits};
 }
 
-Timing WordGapTiming(int32_t dotMilliseconds) {
-    Timing timing = DefaultTiming(dotMilliseconds);
-    timing.wordGap = timing.unit * kWordGapUnits;
-    return timing;
+TickTiming WordGapTicks(int32_t dotMilliseconds, int32_t rate) {
+    TickTiming ticks = DefaultTicks(dotMilliseconds, rate);
+    ticks.wordGap = ticks.unit * kWordGapUnits;
+    return ticks;
 }
 
 // With c the character speed and s the overall speed in words per minute, one "PARIS " at speed
@@ -18,15 +34,23 @@ Timing WordGapTiming(int32_t dotMilliseconds) {
 // seconds, e = kParisElementUnits x kParisMilliseconds / 1000. The rest,
 // ta = (60 c - e s) / (s c) seconds, is spread evenly over its kParisGapUnits gap units: a
 // character gap takes kCharacterGapUnits of them, a word gap kWordGapUnits.
-Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm) {
-    Timing timing = WordGapTiming(dotMilliseconds);
+TickTiming FarnsworthTicks(int32_t dotMilliseconds, double overallWpm, int32_t rate) {
+    TickTiming ticks = WordGapTicks(dotMilliseconds, rate);
     const double c = WordsPerMinute(dotMilliseconds);
     const double s = overallWpm;
     const double e = kParisElementUnits * kParisMilliseconds / 1000.0;
     const double ta = (60.0 * c - e * s) / (s * c);
-    timing.characterGap = std::llround(kCharacterGapUnits * ta / kParisGapUnits * kSamplesPerSecond);
-    timing.wordGap = std::llround(kWordGapUnits * ta / kParisGapUnits * kSamplesPerSecond);
-    return timing;
+    ticks.characterGap = StretchedGapTicks(kCharacterGapUnits * ta / kParisGapUnits * rate);
+    ticks.wordGap = StretchedGapTicks(kWordGapUnits * ta / kParisGapUnits * rate);
+    return ticks;
+}
+
+Timing DefaultTiming(int32_t dotMilliseconds) { return WholeSamples(DefaultTicks(dotMilliseconds, kSamplesPerSecond)); }
+
+Timing WordGapTiming(int32_t dotMilliseconds) { return WholeSamples(WordGapTicks(dotMilliseconds, kSamplesPerSecond)); }
+
+Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm) {
+    return WholeSamples(FarnsworthTicks(dotMilliseconds, overallWpm, kSamplesPerSecond));
 }
 
 double WordsPerMinute(double dotMilliseconds) { return kParisMilliseconds / dotMilliseconds; }
