@@ -5,11 +5,13 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "platform/fault_injection.h"
 #include "platform/file_output.h"
@@ -336,3 +338,111 @@ void FileWriteAbandon() {
 }
 
 std::string SystemErrorText(int systemError) { return std::generic_category().message(systemError); }
+
+namespace {
+
+// Copies the finished temporary file over a target that must keep its identity, the new length
+// reserved first, as RewriteInPlace does with bytes in memory: the interrupts are held off from
+// the first write to the flush, so that the target is either the old file or the whole new one.
+FileResult CopyOverInPlace(int from, const std::string& target, int64_t size) {
+    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid()) return Failed(FileOutcome::OpenFailed, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return Failed(FileOutcome::OpenFailed, errno);
+    if (size > info.st_size) {
+        const int reserved = ::posix_fallocate(fd.get(), info.st_size, static_cast<off_t>(size - info.st_size));
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) return Failed(FileOutcome::WriteFailed, reserved);
+    }
+    InterruptsHeldOff held;
+    uint8_t chunk[64 * 1024];
+    for (int64_t at = 0; at < size;) {
+        const ssize_t got = ::pread(from, chunk, sizeof chunk, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return Failed(FileOutcome::WriteFailed, got < 0 ? errno : EIO);
+        if (!WriteAll(fd.get(), {chunk, static_cast<std::size_t>(got)}, static_cast<off_t>(at))) {
+            return Failed(FileOutcome::WriteFailed, errno);
+        }
+        at += got;
+    }
+    if (::ftruncate(fd.get(), static_cast<off_t>(size)) != 0 || SystemFlush(fd.get()) != 0 || !fd.Close()) {
+        return Failed(FileOutcome::WriteFailed, errno);
+    }
+    return {};
+}
+
+}  // namespace
+
+FileStream::~FileStream() {
+    if (plan_ == Plan::Replace || plan_ == Plan::CopyInPlace) RemoveTemporary();
+    if (fd_ >= 0 && !standardOutput_) ::close(fd_);
+    if (folder_ >= 0) ::close(folder_);
+}
+
+FileResult FileStream::Open(const char* path) {
+    if (path == nullptr || *path == '\0') return Failed(FileOutcome::OpenFailed, ENOENT);
+    Target target;
+    int error = 0;
+    if (!Resolve(path, target, error)) return Failed(FileOutcome::OpenFailed, error);
+    path_ = target.path;
+    name_ = NameOf(target.path);
+    if (target.exists) {
+        if (S_ISDIR(target.info.st_mode)) return Failed(FileOutcome::OpenFailed, EISDIR);
+        if (!S_ISREG(target.info.st_mode)) {
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+            if (fd_ < 0) return Failed(FileOutcome::OpenFailed, errno);
+            plan_ = Plan::AsItComes;
+            return {};
+        }
+        if (::access(path_.c_str(), W_OK) != 0) return Failed(FileOutcome::OpenFailed, errno);
+    }
+    folder_ = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) return Failed(FileOutcome::OpenFailed, errno);
+    fd_ = CreateTemporary(folder_, name_);
+    if (fd_ < 0) return Failed(FileOutcome::OpenFailed, errno);
+    const bool keepsIdentity = target.exists && (target.info.st_nlink > 1 || HasExtendedAttributes(path_));
+    plan_ = keepsIdentity ? Plan::CopyInPlace : Plan::Replace;
+    if (target.exists) {
+        ::fchmod(fd_, target.info.st_mode & 07777);
+        if (::fchown(fd_, target.info.st_uid, target.info.st_gid) != 0) { /* keep our own ownership */ }
+    } else {
+        ::fchmod(fd_, NewFileMode());
+    }
+    return {};
+}
+
+void FileStream::OpenStandardOutput() {
+    fd_ = STDOUT_FILENO;
+    standardOutput_ = true;
+    plan_ = Plan::AsItComes;
+}
+
+FileResult FileStream::Write(std::span<const uint8_t> bytes) {
+    const off_t at = plan_ == Plan::AsItComes ? -1 : static_cast<off_t>(position_);
+    if (!WriteAll(fd_, bytes, at)) return Failed(FileOutcome::WriteFailed, errno);
+    position_ += static_cast<int64_t>(bytes.size());
+    size_ = std::max(size_, position_);
+    return {};
+}
+
+bool FileStream::Seek(int64_t position) {
+    if (plan_ == Plan::AsItComes || position < 0) return false;
+    position_ = position;
+    return true;
+}
+
+FileResult FileStream::Commit() {
+    if (plan_ == Plan::AsItComes) {
+        if (standardOutput_) return {};
+        return SystemClose(std::exchange(fd_, -1)) == 0 ? FileResult{} : Failed(FileOutcome::WriteFailed, errno);
+    }
+    if (SystemFlush(fd_) != 0) return Failed(FileOutcome::WriteFailed, errno);
+    if (plan_ == Plan::CopyInPlace) return CopyOverInPlace(fd_, path_, size_);
+    const int fd = std::exchange(fd_, -1);
+    if (SystemClose(fd) != 0) return Failed(FileOutcome::WriteFailed, errno);
+    InterruptsHeldOff held;
+    if (SystemReplace(folder_, g_pendingName, name_.c_str()) != 0) return Failed(FileOutcome::OpenFailed, errno);
+    g_pending = 0;
+    plan_ = Plan::None;
+    ::fsync(folder_);  // the rename itself reaches the disk with the folder
+    return {};
+}
