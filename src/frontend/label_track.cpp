@@ -5,21 +5,20 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "morse/timing.h"
-
 namespace {
 
-// Seconds with the six decimals that hold any sample position exactly (1/8000 s is 0.000125 s).
-std::string Seconds(int64_t sample) {
+// Seconds with six decimals, the nearest microsecond: exactly the sample's time at the window's
+// rate (1/8000 s is 0.000125 s), and within half a microsecond of it at any other.
+std::string Seconds(int64_t sample, int32_t rate) {
+    const int64_t micro = sample / rate * 1000000 + (sample % rate * 1000000 + rate / 2) / rate;
     char text[32];
-    (void)std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, sample / kSamplesPerSecond,
-                  sample % kSamplesPerSecond * 1000000 / kSamplesPerSecond);
+    (void)std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, micro / 1000000, micro % 1000000);
     return text;
 }
 
 // HH:MM:SS and milliseconds, rounded to the nearest, with the separator the format wants.
-std::string Clock(int64_t sample, char separator) {
-    const int64_t ms = (sample * 1000 + kSamplesPerSecond / 2) / kSamplesPerSecond;
+std::string Clock(int64_t sample, int32_t rate, char separator) {
+    const int64_t ms = sample / rate * 1000 + (sample % rate * 1000 + rate / 2) / rate;
     char text[40];
     (void)std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 "%c%03" PRId64, ms / 3600000,
                   ms / 60000 % 60, ms / 1000 % 60, separator, ms % 1000);
@@ -48,7 +47,7 @@ std::optional<LabelFormat> LabelFormatOf(const std::string& path) {
     return std::nullopt;
 }
 
-std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format) {
+std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format, int32_t rate) {
     std::string track;
     if (format == LabelFormat::WebVtt) track += "WEBVTT\n\n";
     if (format == LabelFormat::Csv) track += "start,end,character,elements\n";
@@ -57,19 +56,19 @@ std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format) {
         ++number;
         switch (format) {
             case LabelFormat::Audacity:
-                track += Seconds(label.startSample) + "\t" + Seconds(label.endSample) + "\t" + label.text + " " +
+                track += Seconds(label.startSample, rate) + "\t" + Seconds(label.endSample, rate) + "\t" + label.text + " " +
                          label.elements + "\n";
                 break;
             case LabelFormat::SubRip:
-                track += std::to_string(number) + "\n" + Clock(label.startSample, ',') + " --> " +
-                         Clock(label.endSample, ',') + "\n" + label.text + " " + label.elements + "\n\n";
+                track += std::to_string(number) + "\n" + Clock(label.startSample, rate, ',') + " --> " +
+                         Clock(label.endSample, rate, ',') + "\n" + label.text + " " + label.elements + "\n\n";
                 break;
             case LabelFormat::WebVtt:
-                track += Clock(label.startSample, '.') + " --> " + Clock(label.endSample, '.') + "\n" + label.text +
+                track += Clock(label.startSample, rate, '.') + " --> " + Clock(label.endSample, rate, '.') + "\n" + label.text +
                          " " + label.elements + "\n\n";
                 break;
             case LabelFormat::Csv:
-                track += Seconds(label.startSample) + "," + Seconds(label.endSample) + "," + CsvField(label.text) + "," +
+                track += Seconds(label.startSample, rate) + "," + Seconds(label.endSample, rate) + "," + CsvField(label.text) + "," +
                          label.elements + "\n";
                 break;
         }

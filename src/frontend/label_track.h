@@ -24,5 +24,6 @@ struct Label {
     std::string elements;     // ".-"
 };
 
-// The whole file, at 8000 samples per second.
-std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format);
+// The whole file, for audio of `rate` samples per second (the window's 8000 unless another is
+// asked for).
+std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format, int32_t rate = 8000);
