@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <random>
 
 #include "cli/code_listing.h"
 #include "frontend/code_page.h"
 #include "cli/console.h"
 #include "cli/dry_run.h"
+#include "cli/encoded_audio.h"
 #include "frontend/field_warnings.h"
 #include "frontend/label_track.h"
 #include "frontend/typed_message.h"
@@ -120,8 +122,8 @@ struct Job {
 };
 
 // Writes the label file of a run: one row per sounded character, as the user typed it.
-int WriteLabels(const Job& job, const TypedMessage& message, const std::vector<CharacterSpan>& spans) {
-    const std::string track = LabelTrack(CharacterLabels(message, spans), *LabelFormatOf(*job.labels));
+int WriteLabels(const Job& job, const TypedMessage& message, const std::vector<CharacterSpan>& spans, int32_t rate) {
+    const std::string track = LabelTrack(CharacterLabels(message, spans), *LabelFormatOf(*job.labels), rate);
     const auto path = PlatformPathFromUtf8(*job.labels);
     if (!path) {
         Say(job.prefix + "the labels path '" + SafeToShow(*job.labels) + "' cannot be written on this system\n");
@@ -135,8 +137,8 @@ int WriteLabels(const Job& job, const TypedMessage& message, const std::vector<C
 }
 
 // The window's words for how a run ended, as one line; `cause` says why in the system's words.
-void SayOutcome(const Job& job, const ProgramText& caption, const ProgramText& text, const std::string& cause = {}) {
-    std::string line = job.outcomePrefix + caption.utf8 + ": " + text.utf8;
+void SayOutcome(const Job& job, const ProgramText& caption, std::string_view text, const std::string& cause = {}) {
+    std::string line = job.outcomePrefix + caption.utf8 + ": " + std::string(text);
     if (!cause.empty()) line += " (" + SafeToShow(cause) + ")";
     Say(line + "\n");
 }
@@ -161,30 +163,102 @@ int ExitFor(SynthesisOutcome outcome) {
     return kExitRefused;
 }
 
-// Writes the finished file where the job says and reports it as the window would.
-int SaveAudio(const CliOptions& options, const Job& job, const Synthesis& audio) {
-    const bool standardOutput = job.output == "-";  // not a terminal: Run refused that already
+// Reports how writing the file went, as the window would; `cause` says why it failed.
+// A file of another format than WAV is named in the window's words with its own name.
+int ReportSaved(const CliOptions& options, const Job& job, const FileResult& written, const std::string& cause) {
+    const std::string_view wav = "wav";
+    std::string done = kWrittenText.utf8;
+    if (options.format != AudioFileFormat::Wav) done = AudioFileFormatTitle(options.format) + done.substr(wav.size());
+    switch (written.outcome) {
+        case FileOutcome::Written:
+            if (!options.quiet) SayOutcome(job, kDoneCaption, done);
+            return kExitWritten;
+        case FileOutcome::OpenFailed:
+            if (!options.quiet) SayOutcome(job, kSorryCaption, kOpenFailedText.utf8, cause);
+            return kExitFileFailed;
+        case FileOutcome::WriteFailed: break;
+    }
+    if (!options.quiet) SayOutcome(job, kSorryCaption, kWriteFailedText.utf8, cause);
+    return kExitFileFailed;
+}
+
+std::string FileCause(const Job& job, const FileResult& written) {
+    const std::string target = job.output == "-" ? "standard output" : job.output;
+    return written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
+}
+
+// The WAV file: the whole image from Velmora's own writer, written where the job says.
+int SaveWav(const CliOptions& options, const Job& job, const Synthesis& audio) {
     FileResult written;
-    if (standardOutput) {
+    if (job.output == "-") {  // not a terminal: Run refused that already
         written = StandardOutputWriteWhole(audio.Bytes());
     } else {
         const auto path = PlatformPathFromUtf8(job.output);
         if (!path) return UsageError("the output path '" + job.output + "' cannot be written on this system");
         written = FileWriteWhole(path->c_str(), audio.Bytes());
     }
-    const std::string target = standardOutput ? "standard output" : job.output;
-    const std::string cause = written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
-    switch (written.outcome) {
-        case FileOutcome::Written:
-            if (!options.quiet) SayOutcome(job, kDoneCaption, kWrittenText);
-            return kExitWritten;
-        case FileOutcome::OpenFailed:
-            if (!options.quiet) SayOutcome(job, kSorryCaption, kOpenFailedText, cause);
-            return kExitFileFailed;
-        case FileOutcome::WriteFailed: break;
+    return ReportSaved(options, job, written, FileCause(job, written));
+}
+
+// Any other format: encoded block by block as the samples are made, never held whole.
+int SaveEncoded(const CliOptions& options, const Job& job, const SynthesisRequest& request, const SynthesisPlan& plan,
+                std::vector<CharacterSpan>* spans) {
+    const auto path = job.output == "-" ? std::optional<std::string>() : PlatformPathFromUtf8(job.output);
+    if (job.output != "-" && !path) return UsageError("the output path '" + job.output + "' cannot be written on this system");
+    const EncodedAudioResult written =
+        EncodedAudioWrite(path ? path->c_str() : nullptr, options.format, request, plan, spans);
+    std::string cause = FileCause(job, written.file);
+    if (!written.encoderError.empty()) {
+        cause = std::string(AudioFileFormatTitle(options.format)) + " encoder: " + written.encoderError;
     }
-    if (!options.quiet) SayOutcome(job, kSorryCaption, kWriteFailedText, cause);
-    return kExitFileFailed;
+    return ReportSaved(options, job, written.file, cause);
+}
+
+// --rise, --rate and --bits imply the exact pitch, even at the window's values.
+Keying KeyingAsked(const CliOptions& options) {
+    return {options.exactPitch || options.rise || options.rate || options.bits, options.rise.value_or(0.0)};
+}
+
+SoundFormat FormatAsked(const CliOptions& options) {
+    return {options.rate.value_or(kSamplesPerSecond), options.bits.value_or(kBitsPerSample)};
+}
+
+// The sound the options ask for beyond the window's fields.
+void AskSound(const CliOptions& options, SynthesisRequest& request) {
+    request.format = FormatAsked(options);
+    request.keying = KeyingAsked(options);
+    request.padMilliseconds = options.pad.value_or(0.0);
+    if (!options.noise) return;
+    uint64_t seed = 0;
+    if (options.seed) {
+        seed = *options.seed;
+    } else {
+        std::random_device fresh;
+        seed = uint64_t{fresh()} << 32 | fresh();
+    }
+    request.noise = PracticeNoise{*options.noise, seed};
+}
+
+int Refused(const CliOptions& options, const Job& job, SynthesisOutcome why) {
+    if (!options.quiet) SayOutcome(job, kSorryCaption, RefusalText(why).utf8);
+    return ExitFor(why);
+}
+
+// Makes the audio and saves it in the chosen format, then its labels.
+int MakeAndSave(const CliOptions& options, const Job& job, const SynthesisRequest& request, const TypedMessage& message) {
+    if (options.format == AudioFileFormat::Wav) {
+        const Synthesis audio = Synthesize(request);
+        if (audio.outcome != SynthesisOutcome::Written) return Refused(options, job, audio.outcome);
+        const int exitCode = SaveWav(options, job, audio);
+        if (exitCode != kExitWritten || !job.labels) return exitCode;
+        return WriteLabels(job, message, audio.spans, audio.plan.format.rate);
+    }
+    const SynthesisPlan plan = SynthesisPlanMake(request);
+    if (plan.refusal) return Refused(options, job, *plan.refusal);
+    std::vector<CharacterSpan> spans;
+    const int exitCode = SaveEncoded(options, job, request, plan, request.wantSpans ? &spans : nullptr);
+    if (exitCode != kExitWritten || !job.labels) return exitCode;
+    return WriteLabels(job, message, spans, plan.format.rate);
 }
 
 int RunJob(const CliOptions& options, const RunStyle& style, const std::string& dotText, Job job) {
@@ -205,19 +279,13 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     request.volume = FieldTextRead(options.volume).value;
     request.style = style;
     request.wantSpans = mapCharacters;
+    AskSound(options, request);
     if (options.dryRun) {
         const SynthesisPlan plan = SynthesisPlanMake(request);
-        if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal));
+        if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal).utf8);
         return Report(DryRunReport(request, plan), plan.refusal ? ExitFor(*plan.refusal) : kExitWritten);
     }
-    const Synthesis audio = Synthesize(request);
-    if (audio.outcome != SynthesisOutcome::Written) {
-        if (!options.quiet) SayOutcome(job, kSorryCaption, RefusalText(audio.outcome));
-        return ExitFor(audio.outcome);
-    }
-    int exitCode = SaveAudio(options, job, audio);
-    if (exitCode == kExitWritten && mapCharacters) exitCode = WriteLabels(job, message, audio.spans);
-    return exitCode;
+    return MakeAndSave(options, job, request, message);
 }
 
 // One WAV per non-empty line, named after its line number; a refused line does not stop the rest.
@@ -246,12 +314,30 @@ int RunBatch(const CliOptions& options, const RunStyle& style, const std::string
             return std::string(path.begin(), path.end());
         };
         const std::string prefix = "velmora-cli: line " + std::to_string(lineNumber) + ": ";
-        Job job{std::move(line), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
+        Job job{std::move(line), options.dryRun ? "" : named(AudioFileExtension(options.format)), std::nullopt, prefix,
+                prefix};
         if (options.labels) job.labels = named(extension);
         const int status = RunJob(options, style, dotText, std::move(job));
         if (Severity(status) > Severity(worst)) worst = status;
     }
     return worst;
+}
+
+// The field texts and the rise that will not sound as typed.
+void SayWarnings(const CliOptions& options, const RunStyle& style, const std::string& dotText) {
+    const Keying keying = KeyingAsked(options);
+    const SoundFormat format = SoundFormatNormalized(FormatAsked(options));
+    const std::optional<SoundFormat> exactTone = keying.exactPitch ? std::optional(format) : std::nullopt;
+    for (const FieldWarning& warning : FieldWarnings(dotText, options.frequency, options.volume, exactTone)) {
+        Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " '" + SafeToShow(warning.typed) + "' " +
+            warning.said + "\n");
+    }
+    const TickTiming ticks = style.TicksFor(FieldTextRead(dotText).value, format.rate);
+    if (const auto said = RiseWarning(RiseFor(keying.riseMilliseconds, format.rate, ticks.unit), format.rate)) {
+        char rise[32];
+        (void)std::snprintf(rise, sizeof rise, "%g", keying.riseMilliseconds);
+        Say(std::string("velmora-cli: warning: --rise ") + rise + " " + *said + "\n");
+    }
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -291,12 +377,7 @@ int Run(const std::vector<std::string>& arguments) {
     } else {
         message = *options.message;
     }
-    if (!options.quiet) {
-        for (const FieldWarning& warning : FieldWarnings(dotText, options.frequency, options.volume)) {
-            Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " '" + SafeToShow(warning.typed) + "' " +
-                warning.said + "\n");
-        }
-    }
+    if (!options.quiet) SayWarnings(options, style, dotText);
     if (!options.dryRun) ConsoleEndOnInterrupt();
 
     if (options.batch) return RunBatch(options, style, dotText, message);
