@@ -281,7 +281,7 @@ class EncodedFormats(AudioCase):
 @unittest.skipIf(ENCODERS, "this build has the encoders")
 class WavOnlyBuild(CliTestCase):
     def test_every_other_format_is_a_clear_usage_error(self):
-        for args in [["-o", self.path("x.flac")], ["--format", "ogg", "-o", self.path("x.wav")],
+        for args in [["-o", self.path("x.flac")], ["--format", "ogg", "-o", self.path("x.bin")],
                      ["-o", self.path("x.mp3")], ["--format", "opus", "-o", "-"]]:
             with self.subTest(args=args):
                 result = run(*args, "E")
