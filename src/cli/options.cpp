@@ -397,7 +397,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
 std::string UsageText() {
     std::string text =
         "Usage: velmora-cli [OPTIONS] [--] [MESSAGE]\n"
-        "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s):\n"
+        "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s,\n"
+        "byte for byte the window's, unless the options below ask for another sound or format):\n"
         "international Morse for Latin letters and digits, Wabun for half-width katakana.\n"
         "Every other character is left out; the blank too, unless --word-gap keeps words apart.\n"
         "\n";
