@@ -71,9 +71,12 @@ std::string SoundLine(const SynthesisRequest& request, const SynthesisPlan& plan
                                             " (raised cosine)"
                                       : ", keyed hard";
     }
-    if (plan.padSamples > 0) line += ", " + Milliseconds(plan.padSamples * kTicksPerSample, rate) + " of silence before and after";
+    if (plan.padSamples > 0) {
+        line += ", " + Milliseconds(plan.padSamples * kTicksPerSample, rate) + " of silence before and after";
+    }
     if (request.noise) {
-        line += ", noise at " + Format("%g dB", request.noise->snrDecibels) + " (seed " + std::to_string(request.noise->seed) + ")";
+        line += ", noise at " + Format("%g dB", request.noise->snrDecibels) + " (seed " +
+                std::to_string(request.noise->seed) + ")";
     }
     return line;
 }
@@ -112,7 +115,9 @@ std::string DryRunReport(const SynthesisRequest& request, const SynthesisPlan& p
     if (!request.style.IsWindowTiming() && dot > 0) {
         const int32_t rate = plan.format.rate;
         report += "gaps:     " + Milliseconds(plan.ticks.characterGap, rate) + " between characters";
-        if (request.style.words == WordBreaks::Kept) report += ", " + Milliseconds(plan.ticks.wordGap, rate) + " between words";
+        if (request.style.words == WordBreaks::Kept) {
+            report += ", " + Milliseconds(plan.ticks.wordGap, rate) + " between words";
+        }
         report += "\n";
     }
     report += "tone:     " + ToneLine(request, plan) + "\n";

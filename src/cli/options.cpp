@@ -115,10 +115,13 @@ std::string StoreEncoding(CliOptions& options, const std::string& value) {
 // A time in milliseconds, 0 or more.
 std::string StoreTime(std::optional<double>& field, const char* option, const std::string& value) {
     field = Decimal(value);
-    return field ? std::string() : std::string(option) + " needs a time in milliseconds, 0 or more, not '" + value + "'";
+    if (field) return {};
+    return std::string(option) + " needs a time in milliseconds, 0 or more, not '" + value + "'";
 }
 
-std::string StoreRise(CliOptions& options, const std::string& value) { return StoreTime(options.rise, "--rise", value); }
+std::string StoreRise(CliOptions& options, const std::string& value) {
+    return StoreTime(options.rise, "--rise", value);
+}
 
 std::string StorePad(CliOptions& options, const std::string& value) { return StoreTime(options.pad, "--pad", value); }
 
@@ -153,7 +156,9 @@ std::string StoreSeed(CliOptions& options, const std::string& value) {
     errno = 0;
     const bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
     const unsigned long long seed = digits ? std::strtoull(value.c_str(), nullptr, 10) : 0;
-    if (!digits || errno == ERANGE) return "--seed needs a whole number from 0 to 18446744073709551615, not '" + value + "'";
+    if (!digits || errno == ERANGE) {
+        return "--seed needs a whole number from 0 to 18446744073709551615, not '" + value + "'";
+    }
     options.seed = seed;
     return {};
 }

@@ -204,7 +204,9 @@ int SaveWav(const CliOptions& options, const Job& job, const Synthesis& audio) {
 int SaveEncoded(const CliOptions& options, const Job& job, const SynthesisRequest& request, const SynthesisPlan& plan,
                 std::vector<CharacterSpan>* spans) {
     const auto path = job.output == "-" ? std::optional<std::string>() : PlatformPathFromUtf8(job.output);
-    if (job.output != "-" && !path) return UsageError("the output path '" + job.output + "' cannot be written on this system");
+    if (job.output != "-" && !path) {
+        return UsageError("the output path '" + job.output + "' cannot be written on this system");
+    }
     const EncodedAudioResult written =
         EncodedAudioWrite(path ? path->c_str() : nullptr, options.format, request, plan, spans);
     std::string cause = FileCause(job, written.file);
@@ -245,7 +247,8 @@ int Refused(const CliOptions& options, const Job& job, SynthesisOutcome why) {
 }
 
 // Makes the audio and saves it in the chosen format, then its labels.
-int MakeAndSave(const CliOptions& options, const Job& job, const SynthesisRequest& request, const TypedMessage& message) {
+int MakeAndSave(const CliOptions& options, const Job& job, const SynthesisRequest& request,
+                const TypedMessage& message) {
     if (options.format == AudioFileFormat::Wav) {
         const Synthesis audio = Synthesize(request);
         if (audio.outcome != SynthesisOutcome::Written) return Refused(options, job, audio.outcome);

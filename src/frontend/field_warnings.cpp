@@ -84,7 +84,8 @@ std::vector<FieldWarning> FieldWarnings(const std::string& dotText, const std::s
     };
     add(NumberField::Dot, dotText, DotSaid(dotText));
     add(NumberField::Frequency, frequencyText,
-        exactTone ? ExactFrequencySaid(frequencyText, *exactTone) : FrequencySaid(frequencyText, Read(volumeText).value));
+        exactTone ? ExactFrequencySaid(frequencyText, *exactTone)
+                  : FrequencySaid(frequencyText, Read(volumeText).value));
     add(NumberField::Volume, volumeText, VolumeSaid(volumeText, exactTone.has_value()));
     return warnings;
 }

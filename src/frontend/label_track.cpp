@@ -56,20 +56,20 @@ std::string LabelTrack(const std::vector<Label>& labels, LabelFormat format, int
         ++number;
         switch (format) {
             case LabelFormat::Audacity:
-                track += Seconds(label.startSample, rate) + "\t" + Seconds(label.endSample, rate) + "\t" + label.text + " " +
-                         label.elements + "\n";
+                track += Seconds(label.startSample, rate) + "\t" + Seconds(label.endSample, rate) + "\t" + label.text +
+                         " " + label.elements + "\n";
                 break;
             case LabelFormat::SubRip:
                 track += std::to_string(number) + "\n" + Clock(label.startSample, rate, ',') + " --> " +
                          Clock(label.endSample, rate, ',') + "\n" + label.text + " " + label.elements + "\n\n";
                 break;
             case LabelFormat::WebVtt:
-                track += Clock(label.startSample, rate, '.') + " --> " + Clock(label.endSample, rate, '.') + "\n" + label.text +
-                         " " + label.elements + "\n\n";
+                track += Clock(label.startSample, rate, '.') + " --> " + Clock(label.endSample, rate, '.') + "\n" +
+                         label.text + " " + label.elements + "\n\n";
                 break;
             case LabelFormat::Csv:
-                track += Seconds(label.startSample, rate) + "," + Seconds(label.endSample, rate) + "," + CsvField(label.text) + "," +
-                         label.elements + "\n";
+                track += Seconds(label.startSample, rate) + "," + Seconds(label.endSample, rate) + "," +
+                         CsvField(label.text) + "," + label.elements + "\n";
                 break;
         }
     }

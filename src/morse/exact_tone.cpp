@@ -101,8 +101,9 @@ ExactTone ExactToneMake(int32_t frequency, int32_t volume, SoundFormat format, i
     const std::size_t repeatBytes = Bytes(tone.cycleSamples, format);
     const std::size_t repeats = std::max<std::size_t>(1, kTileBytes / repeatBytes);
     tone.tile.resize(repeats * repeatBytes);
-    for (uint32_t j = 0; j < tone.cycleSamples; ++j) SampleStore(tone.tile.data() + Bytes(j, format), tone.wave[j], format);
-    for (std::size_t k = 1; k < repeats; ++k) std::memcpy(tone.tile.data() + k * repeatBytes, tone.tile.data(), repeatBytes);
+    uint8_t* tile = tone.tile.data();
+    for (uint32_t j = 0; j < tone.cycleSamples; ++j) SampleStore(tile + Bytes(j, format), tone.wave[j], format);
+    for (std::size_t k = 1; k < repeats; ++k) std::memcpy(tile + k * repeatBytes, tile, repeatBytes);
     return tone;
 }
 

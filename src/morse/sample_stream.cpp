@@ -12,7 +12,7 @@ std::size_t Bytes(int64_t samples, SoundFormat format) {
 
 }  // namespace
 
-SampleStream::SampleStream(const char* message, const TickTiming& timing, StreamFrame frame, StreamTone tone,
+SampleStream::SampleStream(const char* message, const TickTiming& timing, StreamFrame frame, const StreamTone& tone,
                            std::optional<NoiseSource> noise, std::vector<CharacterSpan>* spans)
     : message_(message), timing_(timing), frame_(frame), tone_(tone), noise_(noise), spans_(spans) {
     sounding_ = Advance();
@@ -63,7 +63,8 @@ void SampleStream::SilenceWrite(std::span<uint8_t> area, int64_t from, int64_t t
 // run on into the next block.
 int64_t SampleStream::Fill(std::span<uint8_t> block) {
     const int64_t first = written_;
-    const int64_t end = std::min(frame_.count, first + static_cast<int64_t>(block.size()) / tone_.format.BytesPerSample());
+    const int64_t end =
+        std::min(frame_.count, first + static_cast<int64_t>(block.size()) / tone_.format.BytesPerSample());
     const std::span<uint8_t> area = block.first(Bytes(end - first, tone_.format));
     while (written_ < end) {
         if (!sounding_ || current_.start >= end) {

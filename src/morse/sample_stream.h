@@ -35,7 +35,7 @@ class SampleStream {
   public:
     // The message (cleaned, with one blank where a word gap parts two words), the tones and
     // `spans` must outlive the stream; `spans`, if given, receives one span per sounded character.
-    SampleStream(const char* message, const TickTiming& timing, StreamFrame frame, StreamTone tone,
+    SampleStream(const char* message, const TickTiming& timing, StreamFrame frame, const StreamTone& tone,
                  std::optional<NoiseSource> noise, std::vector<CharacterSpan>* spans = nullptr);
 
     // Writes the next samples into `block` (the format's bytes): as many as it holds, fewer at the

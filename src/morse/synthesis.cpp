@@ -57,7 +57,8 @@ void Decide(SynthesisPlan& plan, const SynthesisRequest& request) {
                       count <= plan.format.MaxSamples() - 2 * plan.padSamples;
     plan.sampleCount = fits ? static_cast<int32_t>(count + 2 * plan.padSamples) : -1;
     if (request.dotLength == 0) {
-        plan.sampleCount = plan.padSamples <= plan.format.MaxSamples() / 2 ? static_cast<int32_t>(2 * plan.padSamples) : -1;
+        const bool padsFit = plan.padSamples <= plan.format.MaxSamples() / 2;
+        plan.sampleCount = padsFit ? static_cast<int32_t>(2 * plan.padSamples) : -1;
         if (plan.sampleCount < 0) plan.refusal = SynthesisOutcome::TooLong;
         return;
     }
@@ -116,7 +117,9 @@ SynthesisPlan SynthesisPlanMake(const SynthesisRequest& request) {
     plan.format = request.UsesExactTone() ? SoundFormatNormalized(request.format) : kWindowSoundFormat;
     plan.ticks = request.style.TicksFor(request.dotLength, plan.format.rate);
     plan.padSamples = PadSamples(request.padMilliseconds, plan.format.rate);
-    if (request.UsesExactTone()) plan.rise = RiseFor(request.keying.riseMilliseconds, plan.format.rate, plan.ticks.unit);
+    if (request.UsesExactTone()) {
+        plan.rise = RiseFor(request.keying.riseMilliseconds, plan.format.rate, plan.ticks.unit);
+    }
     Decide(plan, request);
     return plan;
 }

@@ -351,7 +351,9 @@ FileResult CopyOverInPlace(int from, const std::string& target, int64_t size) {
     if (::fstat(fd.get(), &info) != 0) return Failed(FileOutcome::OpenFailed, errno);
     if (size > info.st_size) {
         const int reserved = ::posix_fallocate(fd.get(), info.st_size, static_cast<off_t>(size - info.st_size));
-        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) return Failed(FileOutcome::WriteFailed, reserved);
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+            return Failed(FileOutcome::WriteFailed, reserved);
+        }
     }
     InterruptsHeldOff held;
     uint8_t chunk[64 * 1024];
