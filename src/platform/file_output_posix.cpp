@@ -438,7 +438,12 @@ FileResult FileStream::Commit() {
         return SystemClose(std::exchange(fd_, -1)) == 0 ? FileResult{} : Failed(FileOutcome::WriteFailed, errno);
     }
     if (SystemFlush(fd_) != 0) return Failed(FileOutcome::WriteFailed, errno);
-    if (plan_ == Plan::CopyInPlace) return CopyOverInPlace(fd_, path_, size_);
+    if (plan_ == Plan::CopyInPlace) {
+        // The temporary file was made for writing only: it is read back through a name of its own.
+        Descriptor written(::openat(folder_, g_pendingName, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+        if (!written.valid()) return Failed(FileOutcome::WriteFailed, errno);
+        return CopyOverInPlace(written.get(), path_, size_);
+    }
     const int fd = std::exchange(fd_, -1);
     if (SystemClose(fd) != 0) return Failed(FileOutcome::WriteFailed, errno);
     InterruptsHeldOff held;

@@ -266,6 +266,24 @@ class EncodedFormats(AudioCase):
         self.assertEqual(result.returncode, 0, text(result.stderr))
         self.assertEqual(sorted(os.listdir(self.path("out"))), ["0001.mp3", "0002.mp3"])
 
+    def test_an_existing_target_is_replaced_as_a_wav_is(self):
+        # A second hard link keeps sharing the file (rewritten in place); a symbolic link stays
+        # and the file it names is written; no temporary file is left beside them.
+        for name in ["linked.flac", "old.flac", "other.flac"]:
+            with open(self.path(name), "wb") as f:
+                f.write(b"old contents")
+        os.link(self.path("linked.flac"), self.path("second.flac"))
+        os.symlink("other.flac", self.path("pointer.flac"))
+        for name, shared in [("linked.flac", "second.flac"), ("old.flac", None), ("pointer.flac", "other.flac")]:
+            with self.subTest(name=name):
+                self.make("SOS", name=name)
+                self.assertEqual(self.decode(name, "u8"), wav_model.wav(b"SOS")[44:])
+                if shared:
+                    self.assertEqual(open(self.path(shared), "rb").read(), open(self.path(name), "rb").read())
+        self.assertTrue(os.path.islink(self.path("pointer.flac")))
+        self.assertEqual(sorted(os.listdir(self.folder)),
+                         ["linked.flac", "old.flac", "other.flac", "pointer.flac", "second.flac"])
+
     def test_what_a_format_cannot_take_is_a_usage_error(self):
         for args, said in [(["--format", "flac", "-o", "-"], "standard output cannot"),
                            (["--format", "mp3", "-o", "-"], "standard output cannot"),
