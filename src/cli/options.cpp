@@ -174,7 +174,9 @@ struct OptionRow {
 
 // Every option, once: the parser and --help both read this table.
 constexpr OptionRow kOptions[] = {
-    {"output", 'o', "PATH", "the WAV file ('-' = standard output); with --batch, the folder for the files",
+    {"output", 'o', "PATH",
+     "the audio file, WAV unless --format or its extension says otherwise ('-' = standard output); with --batch, "
+     "the folder for the files",
      "velmora-cli -o sos.wav SOS",
      StorePath<&CliOptions::output>},
     {"input", 'i', "PATH",
@@ -226,8 +228,9 @@ constexpr OptionRow kOptions[] = {
      "velmora-cli --pad 500 -o padded.wav SOS",
      StorePad},
     {"format", '\0', "NAME",
-     "the file format: wav, flac, ogg (Vorbis), opus or mp3; without it the extension of --output chooses, and "
-     "any other name is WAV. Only WAV goes to standard output in every build; FLAC and MP3 need a file",
+     "the file format: wav, flac, ogg (Vorbis), opus or mp3, all but WAV through libsndfile where the build has it; "
+     "without it the extension of --output chooses, and any other name is WAV. FLAC and MP3 need a file, not "
+     "standard output",
      "velmora-cli -o lesson.flac SOS",
      StoreFormat},
     {"noise", '\0', "SNR",
