@@ -50,8 +50,10 @@ std::size_t BatchLastLineNumber(std::string_view input) {
     return last;
 }
 
-BatchNames::BatchNames(std::size_t largestLineNumber, std::string labelExtension)
-    : digits_(std::max(kLeastDigits, DigitsOf(largestLineNumber))), labelExtension_(std::move(labelExtension)) {}
+BatchNames::BatchNames(std::size_t largestLineNumber, std::string audioExtension, std::string labelExtension)
+    : digits_(std::max(kLeastDigits, DigitsOf(largestLineNumber))),
+      audioExtension_(std::move(audioExtension)),
+      labelExtension_(std::move(labelExtension)) {}
 
 std::string BatchNames::Named(std::size_t lineNumber, std::string_view extension) const {
     char stem[32];  // 20 digits at most
@@ -67,7 +69,7 @@ bool BatchNames::IsBatchFile(std::string_view name) const {
         return false;
     }
     const std::string_view extension = name.substr(dot);
-    return SameIgnoringCase(extension, ".wav") ||
+    return SameIgnoringCase(extension, audioExtension_) ||
            (!labelExtension_.empty() && SameIgnoringCase(extension, labelExtension_));
 }
 
@@ -206,7 +208,8 @@ int RunBatch(const RunSettings& run, std::string_view input) {
         return kExitRefused;
     }
     const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
-    const BatchNames names(lastLine, extension);
+    const std::string audioExtension = AudioFileExtension(options.format);
+    const BatchNames names(lastLine, audioExtension, extension);
     BatchFolder folder{PathFromUtf8(*options.output), "'" + SafeToShow(*options.output) + "'", {}};
     if (!options.dryRun) {
         if (const int status = BatchFolderOpen(options, names, folder); status != kExitWritten) return status;
@@ -217,11 +220,11 @@ int RunBatch(const RunSettings& run, std::string_view input) {
     for (BatchLine line; reader.Next(line);) {
         const auto named = [&](std::string_view suffix) { return Utf8Path(folder.path / names.Named(line.number, suffix)); };
         const std::string prefix = "velmora-cli: line " + std::to_string(line.number) + ": ";
-        Job job{std::string(line.text), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
+        Job job{std::string(line.text), options.dryRun ? "" : named(audioExtension), std::nullopt, prefix, prefix};
         if (options.labels) job.labels = named(extension);
         const int status = RunJob(run, job);
         if (status == kExitWritten || status == kExitFileFailed || status == kExitOutOfMemory) {
-            for (const std::string& suffix : {std::string(".wav"), extension}) {
+            for (const std::string& suffix : {audioExtension, extension}) {
                 if (suffix.empty()) continue;
                 std::string key = names.Named(line.number, suffix);
                 std::transform(key.begin(), key.end(), key.begin(), AsciiLower);

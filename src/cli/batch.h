@@ -37,16 +37,19 @@ std::size_t BatchLastLineNumber(std::string_view input);
 // least 4, so that the names sort in the order of the lines.
 class BatchNames {
   public:
-    // `labelExtension` is ".srt" or the like, or empty for a batch without labels.
-    BatchNames(std::size_t largestLineNumber, std::string labelExtension);
+    // `audioExtension` is ".wav" or the like; `labelExtension` ".srt" or the like, or empty for a
+    // batch without labels.
+    BatchNames(std::size_t largestLineNumber, std::string audioExtension, std::string labelExtension);
 
     std::string Named(std::size_t lineNumber, std::string_view extension) const;
     // Whether a file of this name could come from a batch that writes these kinds of file: 4 or
-    // more digits, then .wav or the label extension, in any case (Windows does not tell them apart).
+    // more digits, then the audio or the label extension, in any case (Windows does not tell them
+    // apart).
     bool IsBatchFile(std::string_view name) const;
 
   private:
     int digits_ = 4;
+    std::string audioExtension_;
     std::string labelExtension_;
 };
 

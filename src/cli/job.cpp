@@ -1,7 +1,10 @@
 #include "cli/job.h"
 
+#include <random>
+
 #include "cli/diagnostics.h"
 #include "cli/dry_run.h"
+#include "cli/encoded_audio.h"
 #include "cli/job_files.h"
 #include "frontend/code_page.h"
 #include "frontend/label_track.h"
@@ -16,8 +19,8 @@ namespace {
 constexpr std::size_t kLeftOutLinesShown = 20;
 
 // The window's words for how a run ended, as one line; `cause` says why in the system's words.
-void SayOutcome(const Job& job, const ProgramText& caption, const ProgramText& text, const std::string& cause = {}) {
-    std::string line = job.outcomePrefix + caption.utf8 + ": " + text.utf8;
+void SayOutcome(const Job& job, const ProgramText& caption, std::string_view text, const std::string& cause = {}) {
+    std::string line = job.outcomePrefix + caption.utf8 + ": " + std::string(text);
     if (!cause.empty()) line += " (" + SafeToShow(cause) + ")";
     Say(line + "\n");
 }
@@ -71,40 +74,91 @@ bool ChooseDestination(const Job& job, JobFilePaths& paths, int& exitCode) {
     return true;
 }
 
-// How the WAV file went, as the window's box would say it.
-int SayWritten(const RunSettings& run, const Job& job, const JobFilePaths& paths, const FileResult& written) {
+// How the audio file went, as the window's box would say it; a file of another format than WAV
+// is named in the window's words with its own name. `encoderError` is the encoder's own reason.
+int SayWritten(const RunSettings& run, const Job& job, const JobFilePaths& paths, const FileResult& written,
+               const std::string& encoderError) {
+    const AudioFileFormat format = run.options.format;
     const std::string target = paths.wav.empty() ? "standard output" : paths.wavShown;
     std::string cause = written.systemError != 0 ? target + ": " + SystemErrorText(written.systemError) : "";
     if (written.partlyWritten) cause += "; it was being rewritten in place and now holds part of the new file";
+    if (!encoderError.empty()) cause = std::string(AudioFileFormatTitle(format)) + " encoder: " + encoderError;
     if (written.outcome == FileOutcome::Written) {
-        if (!run.options.quiet) SayOutcome(job, kDoneCaption, kWrittenText);
+        std::string done = kWrittenText.utf8;
+        if (format != AudioFileFormat::Wav) done = AudioFileFormatTitle(format) + done.substr(std::string_view("wav").size());
+        if (!run.options.quiet) SayOutcome(job, kDoneCaption, done);
         return kExitWritten;
     }
     const ProgramText& text = written.outcome == FileOutcome::OpenFailed ? kOpenFailedText : kWriteFailedText;
-    if (!run.options.quiet) SayOutcome(job, kSorryCaption, text, cause);
+    if (!run.options.quiet) SayOutcome(job, kSorryCaption, text.utf8, cause);
     return kExitFileFailed;
 }
 
-// The files of the job; a failure of the labels is said after the WAV file's outcome line, and
-// makes the job a failed file.
+// The files of the job: the audio staged by `audio`, then the labels of `spans`, which the audio's
+// writer fills. A failure of the labels is said after the audio's outcome line, and makes the job
+// a failed file.
 int SaveFiles(const RunSettings& run, const Job& job, const JobFilePaths& paths, const TypedMessage& message,
-              const Synthesis& audio) {
-    const JobFilesSaved saved = JobFilesSave(paths, audio.Bytes(), [&](LabelTrackWriter& writer) {
-        return CharacterLabelsWrite(message, audio.spans, writer);
-    });
-    const int exitCode = saved.wav ? SayWritten(run, job, paths, *saved.wav) : kExitFileFailed;
+              const AudioStaging& audio, const std::vector<CharacterSpan>& spans, int32_t rate,
+              const std::string& encoderError = {}) {
+    const JobFilesSaved saved = JobFilesSave(
+        paths, audio, [&](LabelTrackWriter& writer) { return CharacterLabelsWrite(message, spans, writer); }, rate);
+    const int exitCode = saved.wav ? SayWritten(run, job, paths, *saved.wav, encoderError) : kExitFileFailed;
     if (saved.labelsProblem.empty()) return exitCode;
     Say(saved.labelsProblem);
     return kExitFileFailed;
 }
 
+int Refused(const RunSettings& run, const Job& job, SynthesisOutcome why) {
+    if (!run.options.quiet) SayOutcome(job, kSorryCaption, RefusalText(why).utf8);
+    return ExitFor(why);
+}
+
+// A WAV file: the whole image from Velmora's own writer.
+int MakeWav(const RunSettings& run, const Job& job, const JobFilePaths& paths, const TypedMessage& message,
+            const SynthesisRequest& request) {
+    const Synthesis audio = Synthesize(request);
+    if (audio.outcome != SynthesisOutcome::Written) return Refused(run, job, audio.outcome);
+    const auto wav = [&audio](StagedFile* file) {
+        return file != nullptr ? file->PutWhole(audio.Bytes()) : StandardOutputWriteWhole(audio.Bytes());
+    };
+    return SaveFiles(run, job, paths, message, wav, audio.spans, audio.plan.format.rate);
+}
+
+// Any other format: encoded block by block as the samples are made, never held whole.
+int MakeEncoded(const RunSettings& run, const Job& job, const JobFilePaths& paths, const TypedMessage& message,
+                const SynthesisRequest& request) {
+    const SynthesisPlan plan = SynthesisPlanMake(request);
+    if (plan.refusal) return Refused(run, job, *plan.refusal);
+    std::vector<CharacterSpan> spans;
+    std::string encoderError;
+    const auto encoded = [&](StagedFile* file) {
+        EncodedAudioResult written =
+            EncodedAudioWrite(file, run.options.format, request, plan, request.wantSpans ? &spans : nullptr);
+        encoderError = std::move(written.encoderError);
+        return written.file;
+    };
+    return SaveFiles(run, job, paths, message, encoded, spans, plan.format.rate, encoderError);
+}
+
+// Without --seed every run's noise is new.
+uint64_t NoiseSeed(const CliOptions& options) {
+    if (options.seed) return *options.seed;
+    std::random_device fresh;
+    return uint64_t{fresh()} << 32 | fresh();
+}
+
 SynthesisRequest RequestOf(const RunSettings& run, const TypedMessage& message) {
+    const CliOptions& options = run.options;
     SynthesisRequest request;
     request.message = message.text.cp932;
     request.dotLength = FieldTextRead(run.dotText).value;
-    request.frequency = FieldTextRead(run.options.frequency).value;
-    request.volume = FieldTextRead(run.options.volume).value;
+    request.frequency = FieldTextRead(options.frequency).value;
+    request.volume = FieldTextRead(options.volume).value;
     request.style = run.style;
+    request.format = SoundFormatOf(options);
+    request.keying = KeyingOf(options);
+    request.padMilliseconds = options.pad.value_or(0.0);
+    if (options.noise) request.noise = PracticeNoise{*options.noise, NoiseSeed(options)};
     return request;
 }
 
@@ -125,14 +179,10 @@ int RunJob(const RunSettings& run, Job job) {
     request.wantSpans = labels;
     if (options.dryRun) {
         const SynthesisPlan plan = SynthesisPlanMake(request);
-        if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal));
+        if (plan.refusal && !options.quiet) SayOutcome(job, kSorryCaption, RefusalText(*plan.refusal).utf8);
         return Report(DryRunReport(request, plan), plan.refusal ? ExitFor(*plan.refusal) : kExitWritten);
     }
     JobFilesNoticeBefore(paths);
-    const Synthesis audio = Synthesize(request);
-    if (audio.outcome != SynthesisOutcome::Written) {
-        if (!options.quiet) SayOutcome(job, kSorryCaption, RefusalText(audio.outcome));
-        return ExitFor(audio.outcome);
-    }
-    return SaveFiles(run, job, paths, message, audio);
+    if (options.format == AudioFileFormat::Wav) return MakeWav(run, job, paths, message, request);
+    return MakeEncoded(run, job, paths, message, request);
 }

@@ -46,18 +46,21 @@ std::string LabelsProblem(const JobFilePaths& paths, const FileResult& failed, c
 }
 
 // The track goes to its temporary file piece by piece.
-FileResult StageLabels(const JobFilePaths& paths, const LabelRows& rows, StagedFile& labels) {
+FileResult StageLabels(const JobFilePaths& paths, const LabelRows& rows, int32_t rate, StagedFile& labels) {
     FileResult result = labels.Begin(paths.labels.c_str());
     if (result.outcome != FileOutcome::Written) return result;
-    LabelTrackWriter writer(paths.labelsFormat, [&](std::string_view piece) {
-        result = labels.Append({reinterpret_cast<const uint8_t*>(piece.data()), piece.size()});
-        return result.outcome == FileOutcome::Written;
-    });
+    LabelTrackWriter writer(
+        paths.labelsFormat,
+        [&](std::string_view piece) {
+            result = labels.Append({reinterpret_cast<const uint8_t*>(piece.data()), piece.size()});
+            return result.outcome == FileOutcome::Written;
+        },
+        rate);
     if (!rows(writer) || !writer.Finish()) return result;
     return labels.Finish();
 }
 
-// Both files staged: the WAV file first, then the labels, committed while interrupts are held.
+// Both files staged: the audio file first, then the labels, committed while interrupts are held.
 JobFilesSaved Commit(const JobFilePaths& paths, StagedFile* wav, StagedFile* labels) {
     JobFilesSaved saved;
     const InterruptsHeld held;
@@ -83,26 +86,31 @@ JobFilesSaved Commit(const JobFilePaths& paths, StagedFile* wav, StagedFile* lab
 
 void JobFilesNoticeBefore(const JobFilePaths& paths) { Notice(paths, {}, Files(paths)); }
 
-JobFilesSaved JobFilesSave(const JobFilePaths& paths, std::span<const uint8_t> wav, const LabelRows& rows) {
+JobFilesSaved JobFilesSave(const JobFilePaths& paths, const AudioStaging& audio, const LabelRows& rows,
+                           int32_t rate) {
     JobFilesSaved saved;
-    StagedFile labels;
-    if (!paths.labels.empty()) {
-        const FileResult staged = StageLabels(paths, rows, labels);
-        if (staged.outcome != FileOutcome::Written) {
-            saved.labelsProblem = LabelsProblem(paths, staged, "nothing was written");
+    StagedFile file;
+    StagedFile* const audioStaged = paths.wav.empty() ? nullptr : &file;
+    if (audioStaged != nullptr) {
+        if (const FileResult begun = file.Begin(paths.wav.c_str()); begun.outcome != FileOutcome::Written) {
+            saved.wav = begun;
             return saved;
         }
     }
-    StagedFile* const labelsStaged = paths.labels.empty() ? nullptr : &labels;
-    if (paths.wav.empty()) {
-        saved.wav = StandardOutputWriteWhole(wav);
-        if (saved.wav->outcome != FileOutcome::Written) return saved;
-        const JobFilesSaved committed = Commit(paths, nullptr, labelsStaged);
-        saved.labelsProblem = committed.labelsProblem;
-        return saved;
-    }
-    StagedFile file;
-    saved.wav = file.Stage(paths.wav.c_str(), wav);
+    // Standard output takes the audio now; a file waits for its labels.
+    saved.wav = audio(audioStaged);
     if (saved.wav->outcome != FileOutcome::Written) return saved;
-    return Commit(paths, &file, labelsStaged);
+    StagedFile labels;
+    if (!paths.labels.empty()) {
+        const FileResult staged = StageLabels(paths, rows, rate, labels);
+        if (staged.outcome != FileOutcome::Written) {
+            const bool audioOut = audioStaged == nullptr;
+            saved.labelsProblem = LabelsProblem(paths, staged, audioOut ? "standard output has the audio" : "nothing was written");
+            if (!audioOut) saved.wav.reset();
+            return saved;
+        }
+    }
+    JobFilesSaved committed = Commit(paths, audioStaged, paths.labels.empty() ? nullptr : &labels);
+    if (audioStaged == nullptr) committed.wav = saved.wav;
+    return committed;
 }

@@ -1,6 +1,7 @@
-// The files one run writes: the WAV file (or standard output) and, with --labels, its label
-// track. Both are staged before either changes, then committed, the WAV file first, while
-// interrupts are held; the interrupt notice always says which of them are new.
+// The files one run writes: the audio file (or standard output) and, with --labels, its label
+// track. Both are staged before either changes, the audio first (its writer finds where each
+// character lies), then committed, the audio first, while interrupts are held; the interrupt
+// notice always says which of them are new.
 #pragma once
 
 #include <functional>
@@ -24,12 +25,16 @@ struct JobFilePaths {
 
 // Writes the rows of the label track; false when the writer stopped.
 using LabelRows = std::function<bool(LabelTrackWriter&)>;
+// Writes the audio into the staged file, begun on its target (the writer finishes it), or to
+// standard output for nullptr.
+using AudioStaging = std::function<FileResult(StagedFile* file)>;
 
 struct JobFilesSaved {
-    std::optional<FileResult> wav;  // how the WAV file went; none when the labels failed first
+    std::optional<FileResult> wav;  // how the audio file went; none when the labels failed
     std::string labelsProblem;  // a failure of the labels, as a line to show; empty when none
 };
 
 // Nothing of the run is written yet: what an interrupt is to say from now on.
 void JobFilesNoticeBefore(const JobFilePaths& paths);
-JobFilesSaved JobFilesSave(const JobFilePaths& paths, std::span<const uint8_t> wav, const LabelRows& rows);
+JobFilesSaved JobFilesSave(const JobFilePaths& paths, const AudioStaging& audio, const LabelRows& rows,
+                           int32_t rate);

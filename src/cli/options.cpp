@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "cli/encoded_audio.h"
 #include "frontend/label_track.h"
 #include "morse/timing.h"
 #include "wav/sample_format.h"
@@ -68,6 +69,22 @@ std::optional<double> Speed(const std::string& text) {
     const double value = std::strtod(text.c_str(), nullptr);
     if (errno != 0 || !std::isfinite(value) || value <= 0.0) return std::nullopt;
     return value;
+}
+
+// A decimal number written out in digits, with a fraction or not and a minus sign if `signed`:
+// no exponent, no hexadecimal, no blanks, nothing after it.
+std::optional<double> Decimal(const std::string& text, bool withSign = false) {
+    const std::size_t digits = withSign && !text.empty() && text[0] == '-' ? 1 : 0;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto point = text.find('.', digits);
+    const std::string whole = text.substr(digits, point == std::string::npos ? std::string::npos : point - digits);
+    const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    if (whole.empty() && fraction.empty()) return std::nullopt;
+    if (!std::all_of(whole.begin(), whole.end(), isDigit) || !std::all_of(fraction.begin(), fraction.end(), isDigit)) {
+        return std::nullopt;
+    }
+    if (point != std::string::npos && fraction.empty()) return std::nullopt;
+    return std::strtod(text.c_str(), nullptr);
 }
 
 // What an option does to the options, given its value (empty for a flag); an error, or "".
@@ -130,6 +147,57 @@ std::string StoreEncoding(CliOptions& options, const std::string& value) {
     return {};
 }
 
+// A time in milliseconds, 0 or more.
+std::string StoreTime(std::optional<double>& field, const char* option, const std::string& value) {
+    field = Decimal(value);
+    if (field) return {};
+    return std::string(option) + " needs a time in milliseconds, 0 or more, not '" + value + "'";
+}
+
+std::string StoreRise(CliOptions& options, const std::string& value) {
+    return StoreTime(options.rise, "--rise", value);
+}
+
+std::string StorePad(CliOptions& options, const std::string& value) { return StoreTime(options.pad, "--pad", value); }
+
+std::string StoreRate(CliOptions& options, const std::string& value) {
+    for (const int32_t rate : kSampleRates) {
+        if (value == std::to_string(rate)) options.rate = rate;
+    }
+    return options.rate ? std::string()
+                        : "--rate takes 8000, 11025, 16000, 22050, 32000, 44100 or 48000 samples per second, not '" +
+                              value + "'";
+}
+
+std::string StoreBits(CliOptions& options, const std::string& value) {
+    if (value == "8" || value == "16") options.bits = static_cast<uint16_t>(value == "8" ? 8 : 16);
+    return options.bits ? std::string() : "--bits takes 8 or 16, not '" + value + "'";
+}
+
+std::string StoreFormat(CliOptions& options, const std::string& value) {
+    options.formatAsked = AudioFileFormatNamed(value);
+    return options.formatAsked ? std::string() : "unknown format '" + value + "' (use wav, flac, ogg, opus or mp3)";
+}
+
+// A ratio from -30 dB (the noise far louder than the tone) to 100 dB (none to be heard).
+std::string StoreNoise(CliOptions& options, const std::string& value) {
+    options.noise = Decimal(value, true);
+    if (options.noise && *options.noise >= -30.0 && *options.noise <= 100.0) return {};
+    options.noise.reset();
+    return "--noise needs a signal-to-noise ratio in decibels from -30 to 100, not '" + value + "'";
+}
+
+std::string StoreSeed(CliOptions& options, const std::string& value) {
+    errno = 0;
+    const bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+    const unsigned long long seed = digits ? std::strtoull(value.c_str(), nullptr, 10) : 0;
+    if (!digits || errno == ERANGE) {
+        return "--seed needs a whole number from 0 to 18446744073709551615, not '" + value + "'";
+    }
+    options.seed = seed;
+    return {};
+}
+
 struct OptionRow {
     const char* longName;
     char shortName;         // '\0' for none
@@ -141,7 +209,9 @@ struct OptionRow {
 
 // Every option, once: the parser and --help both read this table.
 constexpr OptionRow kOptions[] = {
-    {"output", 'o', "PATH", "the WAV file ('-' = standard output); with --batch, the folder for the files",
+    {"output", 'o', "PATH",
+     "the audio file, WAV unless --format or its extension says otherwise ('-' = standard output); with --batch, "
+     "the folder for the files",
      "velmora-cli -o sos.wav SOS",
      StorePath<&CliOptions::output>},
     {"input", 'i', "PATH",
@@ -177,6 +247,39 @@ constexpr OptionRow kOptions[] = {
      "0001.srt beside 0001.wav), and a folder part is refused",
      "velmora-cli --labels sos.srt -o sos.wav SOS",
      StoreLabels},
+    {"rise", '\0', "MS",
+     "shaped keying: each element rises and falls over MS milliseconds on a raised-cosine edge, so that it makes "
+     "no clicks (0 keys hard; at most half a dot); implies --exact-pitch",
+     "velmora-cli --rise 5 --wpm 20 -f 600 -o clean.wav CQ",
+     StoreRise},
+    {"exact-pitch", '\0', nullptr,
+     "the tone at exactly the frequency asked for, not at a cycle of whole samples (-f 600 sounds as 600 Hz, "
+     "not 615)",
+     "velmora-cli --exact-pitch -f 600 -o exact.wav SOS",
+     SetFlag<&CliOptions::exactPitch>},
+    {"rate", '\0', "HZ",
+     "samples per second: 8000 (default), 11025, 16000, 22050, 32000, 44100 or 48000; implies --exact-pitch",
+     "velmora-cli --rate 44100 -o cd.wav SOS",
+     StoreRate},
+    {"bits", '\0', "8|16", "bits per sample: 8 (unsigned, default) or 16 (signed); implies --exact-pitch",
+     "velmora-cli --rate 48000 --bits 16 -o studio.wav SOS",
+     StoreBits},
+    {"pad", '\0', "MS", "MS milliseconds of silence before the first element and after the last",
+     "velmora-cli --pad 500 -o padded.wav SOS",
+     StorePad},
+    {"format", '\0', "NAME",
+     "the file format: wav, flac, ogg (Vorbis), opus or mp3, all but WAV through libsndfile where the build has it; "
+     "without it the extension of --output chooses, and any other name is WAV. FLAC and MP3 need a file, not "
+     "standard output",
+     "velmora-cli -o lesson.flac SOS",
+     StoreFormat},
+    {"noise", '\0', "SNR",
+     "practice noise: white noise at SNR decibels, the tone's power against the noise within 500 Hz around it",
+     "velmora-cli --noise 6 --rise 5 -f 600 -o qrm.wav CQ",
+     StoreNoise},
+    {"seed", '\0', "N", "the noise's seed: the same N makes the same noise (without it, a new seed every file)",
+     "velmora-cli --noise 6 --seed 42 -o same.wav CQ",
+     StoreSeed},
     {"fold-kana", '\0', nullptr,
      "fold full-width katakana, hiragana, Latin letters and digits to the half-width forms that can be sounded, "
      "and small kana (ッ ャ ｯ ...) to the full-size kana Wabun sends for them",
@@ -228,6 +331,38 @@ const OptionRow* ShortOption(char name) {
     return nullptr;
 }
 
+// The output format, chosen by --format or by the output's extension, and what it needs.
+std::string FormatChoice(CliOptions& o) {
+    const bool toFile = !o.batch && o.output && *o.output != "-";
+    const std::optional<AudioFileFormat> named = toFile ? AudioFileFormatOfPath(*o.output) : std::nullopt;
+    if (o.formatAsked && named && *named != *o.formatAsked) {
+        return std::string("--format asks for ") + AudioFileFormatTitle(*o.formatAsked) + ", but '" + *o.output +
+               "' is named for " + AudioFileFormatTitle(*named);
+    }
+    o.format = o.formatAsked.value_or(named.value_or(AudioFileFormat::Wav));
+    const std::string title = AudioFileFormatTitle(o.format);
+    if (o.format == AudioFileFormat::Wav) return {};
+    if (!EncodedAudioAvailable()) {
+        return "this velmora-cli writes WAV only: it was built without libsndfile, which " + title + " needs";
+    }
+    if (!AudioFileFormatTakesRate(o.format, o.rate.value_or(kSamplesPerSecond))) {
+        return title + " takes 8000, 16000 or 48000 samples per second of those --rate offers, not " +
+               std::to_string(*o.rate);
+    }
+    if (AudioFileFormatNeedsSeeking(o.format) && o.output == "-") {
+        return title + " goes back to finish its header, which standard output cannot: give a file, or use wav, "
+                       "ogg or opus";
+    }
+    return {};
+}
+
+// The sound options that concern others.
+std::string SoundCombinations(CliOptions& o) {
+    if (o.help || o.version || o.listCodes) return {};
+    if (o.seed && !o.noise) return "--seed is the seed of the noise, and needs --noise";
+    return FormatChoice(o);
+}
+
 // The checks that concern options together, once all are read.
 std::string Combinations(const CliOptions& o) {
     if (o.help || o.version || o.listCodes) return {};
@@ -252,7 +387,7 @@ std::string Combinations(const CliOptions& o) {
 
 // Farnsworth timing slows the gaps, never the characters, and its gaps must fit a WAV file:
 // what is wrong with an overall speed at the dot length, or "".
-std::string FarnsworthProblem(double overallWpm, const std::string& dotText) {
+std::string FarnsworthProblem(double overallWpm, const std::string& dotText, int32_t rate) {
     const int32_t dot = FieldTextRead(dotText).value;
     if (dot <= 0) return "--farnsworth needs a dot length above 0 ms";
     char problem[160];  // two numbers of a dozen characters at most in each text
@@ -261,11 +396,11 @@ std::string FarnsworthProblem(double overallWpm, const std::string& dotText) {
                             overallWpm, WordsPerMinute(dot));
         return problem;
     }
-    const double wordGap = FarnsworthWordGap(dot, overallWpm);
+    const double wordGap = FarnsworthWordGap(dot, overallWpm, rate);
     if (wordGap > INT32_MAX) {
         (void)std::snprintf(problem, sizeof problem,
                             "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
-                            overallWpm, wordGap / kSamplesPerSecond, double{INT32_MAX} / kSamplesPerSecond);
+                            overallWpm, wordGap / rate, double{INT32_MAX} / rate);
         return problem;
     }
     return {};
@@ -359,12 +494,24 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
         o.message = joined;
     }
     parser.Fail(Combinations(o));
-    if (o.farnsworth && !o.help && !o.version && !o.listCodes) parser.Fail(FarnsworthProblem(*o.farnsworth, DotText(o)));
+    parser.Fail(SoundCombinations(o));
+    if (o.farnsworth && !o.help && !o.version && !o.listCodes) {
+        parser.Fail(FarnsworthProblem(*o.farnsworth, DotText(o), o.rate.value_or(kSamplesPerSecond)));
+    }
     return std::move(parser.parsed);
 }
 
 std::string DotText(const CliOptions& options) {
     return options.wpm ? std::to_string(DotMillisecondsForWpm(*options.wpm)) : options.dot;
+}
+
+// --rise, --rate and --bits imply the exact pitch, even at the window's values.
+Keying KeyingOf(const CliOptions& options) {
+    return {options.exactPitch || options.rise || options.rate || options.bits, options.rise.value_or(0.0)};
+}
+
+SoundFormat SoundFormatOf(const CliOptions& options) {
+    return {options.rate.value_or(kSamplesPerSecond), options.bits.value_or(kBitsPerSample)};
 }
 
 RunStyle RunStyleOf(const CliOptions& options) {
@@ -377,7 +524,8 @@ RunStyle RunStyleOf(const CliOptions& options) {
 std::string UsageText() {
     std::string text =
         "Usage: velmora-cli [OPTIONS] [--] [MESSAGE]\n"
-        "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s):\n"
+        "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s,\n"
+        "byte for byte the window's, unless the options below ask for another sound or format):\n"
         "international Morse for Latin letters and digits, Wabun for half-width katakana.\n"
         "Every other character is left out; the blank too, unless --word-gap keeps words apart.\n"
         "\n";

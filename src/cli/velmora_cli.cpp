@@ -1,5 +1,6 @@
 #include "cli/velmora_cli.h"
 
+#include <cstdio>
 #include <new>
 #include <optional>
 
@@ -49,12 +50,23 @@ std::string OptionSpelling(NumberField field) {
     return "--wpm";
 }
 
-void SayFieldWarnings(const RunSettings& run) {
+// The field texts, the speed and the rise that will not sound as typed.
+void SayWarnings(const RunSettings& run) {
     const CliOptions& options = run.options;
-    for (const FieldWarning& warning : FieldWarnings(run.dotText, options.frequency, options.volume, options.wpm)) {
+    const Keying keying = KeyingOf(options);
+    const SoundFormat format = SoundFormatNormalized(SoundFormatOf(options));
+    const std::optional<SoundFormat> exactTone = keying.exactPitch ? std::optional(format) : std::nullopt;
+    for (const FieldWarning& warning :
+         FieldWarnings(run.dotText, options.frequency, options.volume, options.wpm, exactTone)) {
         const std::string typed = SafeToShow(warning.typed);
         const std::string value = warning.field == NumberField::Wpm ? typed : "'" + typed + "'";
         Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " " + value + " " + warning.said + "\n");
+    }
+    const TickTiming ticks = run.style.TicksFor(FieldTextRead(run.dotText).value, format.rate);
+    if (const auto said = RiseWarning(RiseFor(keying.riseMilliseconds, format.rate, ticks.unit), format.rate)) {
+        char rise[32];
+        (void)std::snprintf(rise, sizeof rise, "%g", keying.riseMilliseconds);  // a dozen characters at most
+        Say(std::string("velmora-cli: warning: --rise ") + rise + " " + *said + "\n");
     }
 }
 
@@ -112,7 +124,7 @@ int Run(const std::vector<std::string>& arguments) {
         message = *options.message;
     }
     const RunSettings run{options, DotText(options), RunStyleOf(options)};
-    if (!options.quiet) SayFieldWarnings(run);
+    if (!options.quiet) SayWarnings(run);
     if (!options.dryRun) ConsoleEndOnInterrupt();
 
     if (options.batch) return RunBatch(run, message);

@@ -5,21 +5,20 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "morse/timing.h"
-
 namespace {
 
-// Seconds with the six decimals that hold any sample position exactly (1/8000 s is 0.000125 s).
-std::string Seconds(int64_t sample) {
+// Seconds with six decimals, the nearest microsecond: exactly the sample's time at the window's
+// rate (1/8000 s is 0.000125 s), and within half a microsecond of it at any other.
+std::string Seconds(int64_t sample, int32_t rate) {
+    const int64_t micro = sample / rate * 1000000 + (sample % rate * 1000000 + rate / 2) / rate;
     char text[32];
-    (void)std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, sample / kSamplesPerSecond,
-                  sample % kSamplesPerSecond * 1000000 / kSamplesPerSecond);
+    (void)std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, micro / 1000000, micro % 1000000);
     return text;
 }
 
 // HH:MM:SS and milliseconds, rounded to the nearest, with the separator the format wants.
-std::string Clock(int64_t sample, char separator) {
-    const int64_t ms = (sample * 1000 + kSamplesPerSecond / 2) / kSamplesPerSecond;
+std::string Clock(int64_t sample, int32_t rate, char separator) {
+    const int64_t ms = sample / rate * 1000 + (sample % rate * 1000 + rate / 2) / rate;
     char text[40];
     (void)std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 "%c%03" PRId64, ms / 3600000,
                   ms / 60000 % 60, ms / 1000 % 60, separator, ms % 1000);
@@ -50,7 +49,8 @@ std::optional<LabelFormat> LabelFormatOf(const std::string& path) {
     return std::nullopt;
 }
 
-LabelTrackWriter::LabelTrackWriter(LabelFormat format, Sink sink) : format_(format), sink_(std::move(sink)) {
+LabelTrackWriter::LabelTrackWriter(LabelFormat format, Sink sink, int32_t rate)
+    : format_(format), sink_(std::move(sink)), rate_(rate) {
     if (format_ == LabelFormat::WebVtt) buffer_ += "WEBVTT\n\n";
     if (format_ == LabelFormat::Csv) buffer_ += "start,end,character,elements\n";
 }
@@ -59,17 +59,17 @@ bool LabelTrackWriter::Add(const Label& label) {
     const std::string text = std::string(label.text) + " " + std::string(label.elements);
     switch (format_) {
         case LabelFormat::Audacity:
-            buffer_ += Seconds(label.startSample) + "\t" + Seconds(label.endSample) + "\t" + text + "\n";
+            buffer_ += Seconds(label.startSample, rate_) + "\t" + Seconds(label.endSample, rate_) + "\t" + text + "\n";
             break;
         case LabelFormat::SubRip:
-            buffer_ += std::to_string(++number_) + "\n" + Clock(label.startSample, ',') + " --> " +
-                       Clock(label.endSample, ',') + "\n" + text + "\n\n";
+            buffer_ += std::to_string(++number_) + "\n" + Clock(label.startSample, rate_, ',') + " --> " +
+                       Clock(label.endSample, rate_, ',') + "\n" + text + "\n\n";
             break;
         case LabelFormat::WebVtt:
-            buffer_ += Clock(label.startSample, '.') + " --> " + Clock(label.endSample, '.') + "\n" + text + "\n\n";
+            buffer_ += Clock(label.startSample, rate_, '.') + " --> " + Clock(label.endSample, rate_, '.') + "\n" + text + "\n\n";
             break;
         case LabelFormat::Csv:
-            buffer_ += Seconds(label.startSample) + "," + Seconds(label.endSample) + "," +
+            buffer_ += Seconds(label.startSample, rate_) + "," + Seconds(label.endSample, rate_) + "," +
                        CsvField(std::string(label.text)) + "," + std::string(label.elements) + "\n";
             break;
     }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "wav/sample_format.h"
+
 enum class LabelFormat {
     Audacity,  // .txt: start TAB end TAB text, in seconds
     SubRip,    // .srt
@@ -25,14 +27,15 @@ struct Label {
     std::string_view elements;  // ".-"
 };
 
-// Writes a track at 8000 samples per second row by row, and hands it on in pieces of about
-// 64 KiB: a long message's track is never held whole.
+// Writes a track for audio of `rate` samples per second (the window's unless another is asked
+// for) row by row, and hands it on in pieces of about 64 KiB: a long message's track is never
+// held whole.
 class LabelTrackWriter {
   public:
     // Takes a piece of the file; false when it could not, which stops the writer.
     using Sink = std::function<bool(std::string_view piece)>;
 
-    LabelTrackWriter(LabelFormat format, Sink sink);
+    LabelTrackWriter(LabelFormat format, Sink sink, int32_t rate = kSamplesPerSecond);
     bool Add(const Label& label);
     // Hands on what is left; false if any piece could not be taken.
     bool Finish();
@@ -42,6 +45,7 @@ class LabelTrackWriter {
 
     LabelFormat format_;
     Sink sink_;
+    int32_t rate_;
     std::string buffer_;
     std::size_t number_ = 0;
     bool failed_ = false;

@@ -126,6 +126,8 @@ FileResult StagedFile::Discard(FileResult why) {
     plan_ = Plan::None;
     kept_.clear();
     whole_ = {};
+    position_ = 0;
+    size_ = 0;
     return why;
 }
 
@@ -182,23 +184,40 @@ FileResult StagedFile::Append(std::span<const uint8_t> bytes) {
     switch (plan_) {
         case Plan::Replace:
             if (!WriteAll(temporary_, bytes)) return Discard(Failed(FileOutcome::WriteFailed));
-            return {};
+            break;
         case Plan::InPlace:
-        case Plan::Device: kept_.insert(kept_.end(), bytes.begin(), bytes.end()); return {};
-        case Plan::None: break;
+        case Plan::Device: {
+            const auto at = static_cast<std::size_t>(position_);
+            if (kept_.size() < at + bytes.size()) kept_.resize(at + bytes.size());
+            std::copy(bytes.begin(), bytes.end(), kept_.begin() + static_cast<std::ptrdiff_t>(at));
+            break;
+        }
+        case Plan::None: return {FileOutcome::OpenFailed, SystemNoNameError(), false};
     }
-    return {FileOutcome::OpenFailed, SystemNoNameError(), false};
+    position_ += static_cast<int64_t>(bytes.size());
+    size_ = std::max(size_, position_);
+    return {};
 }
 
-FileResult StagedFile::Stage(const char* path, std::span<const uint8_t> bytes) {
-    const FileResult begun = Begin(path);
-    if (begun.outcome != FileOutcome::Written) return begun;
-    if (plan_ != Plan::Replace) {
+FileResult StagedFile::Seek(int64_t position) {
+    if (plan_ == Plan::None || position < 0) return {FileOutcome::WriteFailed, SystemNoNameError(), false};
+    if (plan_ == Plan::Replace && !SystemSeek(temporary_, position)) return Discard(Failed(FileOutcome::WriteFailed));
+    position_ = position;
+    return {};
+}
+
+FileResult StagedFile::PutWhole(std::span<const uint8_t> bytes) {
+    if (plan_ == Plan::InPlace || plan_ == Plan::Device) {
         whole_ = bytes;
         return {};
     }
     const FileResult appended = Append(bytes);
     return appended.outcome == FileOutcome::Written ? Finish() : appended;
+}
+
+FileResult StagedFile::Stage(const char* path, std::span<const uint8_t> bytes) {
+    const FileResult begun = Begin(path);
+    return begun.outcome == FileOutcome::Written ? PutWhole(bytes) : begun;
 }
 
 FileResult StagedFile::Finish() {

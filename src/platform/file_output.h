@@ -43,7 +43,8 @@ FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes);
 // One file written in two steps, so that several can be made ready before any of them changes:
 // staging writes the new contents where they replace nothing yet (the temporary file), committing
 // puts them in place. A target written where it is is only opened by Commit; its contents wait in
-// memory until then. What is staged and not committed is discarded when the object goes.
+// memory until then (a whole image, or an encoder's output, which is small beside it). What is
+// staged and not committed is discarded when the object goes.
 class StagedFile {
   public:
     StagedFile() = default;
@@ -53,10 +54,18 @@ class StagedFile {
 
     // Decides how `path` is written and makes its temporary file.
     FileResult Begin(const char* path);
-    // Adds bytes to the new contents.
+    // Writes bytes into the new contents at the position, which then lies past them.
     FileResult Append(std::span<const uint8_t> bytes);
-    // Begin, all the contents and Finish at once. For a target written where it is, `bytes` is
-    // not copied and must outlive Commit.
+    // Moves the position within the new contents, for a writer that goes back to finish what it
+    // wrote first (an encoder's header that counts what follows). Past the end is allowed; the
+    // gap reads as zeros.
+    FileResult Seek(int64_t position);
+    int64_t Position() const { return position_; }
+    int64_t Size() const { return size_; }
+    // All the contents at once, then Finish. For a target written where it is, `bytes` is not
+    // copied and must outlive Commit.
+    FileResult PutWhole(std::span<const uint8_t> bytes);
+    // Begin and PutWhole.
     FileResult Stage(const char* path, std::span<const uint8_t> bytes);
     // Flushes the temporary file to disk and closes it.
     FileResult Finish();
@@ -79,6 +88,8 @@ class StagedFile {
     int placeholder_ = -1;  // the same for a file made where a dangling link points
     std::vector<uint8_t> kept_;
     std::span<const uint8_t> whole_;
+    int64_t position_ = 0;
+    int64_t size_ = 0;
 };
 
 // Whether two paths lead to the same file: through symbolic links and hard links alike, and for

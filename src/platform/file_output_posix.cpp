@@ -175,6 +175,10 @@ bool SystemReserve(SystemFile file, int64_t oldSize, int64_t newSize) {
 
 bool SystemSetLength(SystemFile file, int64_t size) { return ::ftruncate(static_cast<int>(file), size) == 0; }
 
+bool SystemSeek(SystemFile file, int64_t position) {
+    return ::lseek(static_cast<int>(file), static_cast<off_t>(position), SEEK_SET) == static_cast<off_t>(position);
+}
+
 bool SystemWrite(SystemFile file, const uint8_t* bytes, std::size_t size, std::size_t& written) {
     for (;;) {
         const ssize_t n = ::write(static_cast<int>(file), bytes, size);

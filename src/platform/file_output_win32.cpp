@@ -214,6 +214,12 @@ bool SystemSetLength(SystemFile file, int64_t size) {
     return SetFilePointerEx(AsHandle(file), end, nullptr, FILE_BEGIN) && SetEndOfFile(AsHandle(file));
 }
 
+bool SystemSeek(SystemFile file, int64_t position) {
+    LARGE_INTEGER at{};
+    at.QuadPart = position;
+    return SetFilePointerEx(AsHandle(file), at, nullptr, FILE_BEGIN) != 0;
+}
+
 bool SystemWrite(SystemFile file, const uint8_t* bytes, std::size_t size, std::size_t& written) {
     DWORD done = 0;
     const BOOL ok = WriteFile(AsHandle(file), bytes, static_cast<DWORD>(size), &done, nullptr);

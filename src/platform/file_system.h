@@ -75,6 +75,8 @@ bool SystemOpenExisting(const Target& target, SystemFile& file);
 // none; the position stays at the first byte.
 bool SystemReserve(SystemFile file, int64_t oldSize, int64_t newSize);
 bool SystemSetLength(SystemFile file, int64_t size);
+// Moves the position of a file opened for writing to `position` bytes from its start.
+bool SystemSeek(SystemFile file, int64_t position);
 // Writes part of `bytes` (at most a gigabyte) at the current position: how much in `written`.
 bool SystemWrite(SystemFile file, const uint8_t* bytes, std::size_t size, std::size_t& written);
 bool SystemFlush(SystemFile file);
