@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 #include "frontend/label_track.h"
-#include "morse/timing.h"
+#include "frontend/learner_speed.h"
 
 namespace {
 
@@ -25,16 +22,6 @@ std::optional<MessageEncoding> EncodingNamed(const std::string& name) {
         return MessageEncoding::Cp932;
     }
     return std::nullopt;
-}
-
-// A speed in words per minute: a decimal number above 0, nothing after it.
-std::optional<double> Speed(const std::string& text) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(value) || value <= 0.0) return std::nullopt;
-    return value;
 }
 
 // What an option does to the options, given its value (empty for a flag); an error, or "".
@@ -67,16 +54,18 @@ std::string StoreDot(CliOptions& options, const std::string& value) {
 // The speed stands for a dot length, which must round to a whole number of milliseconds that a
 // field can hold: from 1 to 2147483647.
 std::string StoreWpm(CliOptions& options, const std::string& value) {
-    options.wpm = Speed(value);
+    options.wpm = SpeedFromText(value);
     if (!options.wpm) return "--wpm needs a speed in words per minute above 0, not '" + value + "'";
-    const double dot = kParisMilliseconds / *options.wpm;
-    if (dot < 0.5) return "--wpm " + value + " makes a dot shorter than 1 ms";
-    if (dot >= INT32_MAX + 0.5) return "--wpm " + value + " makes a dot longer than 2147483647 ms";
+    switch (WpmFitOf(*options.wpm)) {
+        case WpmFit::DotBelowOneMillisecond: return "--wpm " + value + " makes a dot shorter than 1 ms";
+        case WpmFit::DotBeyondField: return "--wpm " + value + " makes a dot longer than 2147483647 ms";
+        case WpmFit::Fits: break;
+    }
     return {};
 }
 
 std::string StoreFarnsworth(CliOptions& options, const std::string& value) {
-    options.farnsworth = Speed(value);
+    options.farnsworth = SpeedFromText(value);
     return options.farnsworth ? std::string()
                               : "--farnsworth needs a speed in words per minute above 0, not '" + value + "'";
 }

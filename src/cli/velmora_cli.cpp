@@ -11,6 +11,7 @@
 #include "cli/dry_run.h"
 #include "frontend/field_warnings.h"
 #include "frontend/label_track.h"
+#include "frontend/learner_speed.h"
 #include "frontend/typed_message.h"
 #include "frontend/message_text.h"
 #include "cli/options.h"
@@ -269,8 +270,9 @@ int Run(const std::vector<std::string>& arguments) {
     style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
     if (options.farnsworth) {
         const int32_t dot = FieldTextRead(dotText).value;
-        if (dot <= 0) return UsageError("--farnsworth needs a dot length above 0 ms");
-        if (*options.farnsworth >= WordsPerMinute(dot)) {
+        const FarnsworthFit fit = FarnsworthFitOf(dot, *options.farnsworth);
+        if (fit == FarnsworthFit::NoDot) return UsageError("--farnsworth needs a dot length above 0 ms");
+        if (fit == FarnsworthFit::NotBelowCharacterSpeed) {
             char speeds[96];
             (void)std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
                           *options.farnsworth, WordsPerMinute(dot));
