@@ -14,40 +14,17 @@
 #include "frontend/learner_speed.h"
 #include "frontend/typed_message.h"
 #include "frontend/message_text.h"
+#include "frontend/runtime_session.h"
 #include "cli/options.h"
 #include "morse/code_table.h"
 #include "morse/synthesis.h"
 #include "morse/parameters.h"
 #include "platform/file_output.h"
-#include "runtime/fatal.h"
 #include "runtime/program_texts.h"
-#include "runtime/string_registry.h"
 
 namespace {
 
 constexpr std::size_t kLeftOutLinesShown = 20;
-
-// The runtime's out-of-memory report, turned into an exception that unwinds the run (releasing
-// its text values) to CliMain, which ends it with an exit status instead of an abort.
-struct RuntimeOutOfMemoryError : std::bad_alloc {};
-
-void ThrowOutOfMemory(const char*) { throw RuntimeOutOfMemoryError(); }
-
-// The text runtime for the program's life, released however it ends.
-class RuntimeSession {
-  public:
-    RuntimeSession() {
-        RuntimeInit();
-        RuntimeReserve();
-        RuntimeSetFatalReporter(ThrowOutOfMemory);
-    }
-    ~RuntimeSession() {
-        RuntimeSetFatalReporter(nullptr);
-        RuntimeExit();
-    }
-    RuntimeSession(const RuntimeSession&) = delete;
-    RuntimeSession& operator=(const RuntimeSession&) = delete;
-};
 
 void Say(const std::string& line) { ConsoleWrite(true, line); }
 
