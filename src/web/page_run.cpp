@@ -1,0 +1,100 @@
+#include "web/page_run.h"
+
+#include <new>
+
+#include "frontend/typed_message.h"
+#include "morse/parameters.h"
+
+namespace {
+
+// The run's timing from the speed fields, and the dot length's text: a speed stands for the dot
+// length it gives, typed into the field as a whole number.
+std::optional<SpeedProblem> TimingFromSpeeds(const PageFields& fields, std::string& dotText, RunStyle& style) {
+    using Why = SpeedProblem::Why;
+    dotText = fields.dot;
+    style.words = fields.wordGaps ? WordBreaks::Kept : WordBreaks::Dropped;
+    if (!fields.wpm.empty()) {
+        const auto wpm = SpeedFromText(fields.wpm);
+        if (!wpm) return SpeedProblem{SpeedProblem::Field::Wpm, Why::NotASpeed};
+        switch (WpmFitOf(*wpm)) {
+            case WpmFit::DotBelowOneMillisecond: return SpeedProblem{SpeedProblem::Field::Wpm, Why::DotBelowOneMillisecond};
+            case WpmFit::DotBeyondField: return SpeedProblem{SpeedProblem::Field::Wpm, Why::DotBeyondField};
+            case WpmFit::Fits: break;
+        }
+        dotText = std::to_string(DotMillisecondsForWpm(*wpm));
+    }
+    if (fields.farnsworth.empty()) return std::nullopt;
+    const auto overall = SpeedFromText(fields.farnsworth);
+    if (!overall) return SpeedProblem{SpeedProblem::Field::Farnsworth, Why::NotASpeed};
+    const int32_t dot = FieldTextRead(dotText).value;
+    switch (FarnsworthFitOf(dot, *overall)) {
+        case FarnsworthFit::NoDot: return SpeedProblem{SpeedProblem::Field::Farnsworth, Why::NoDot};
+        case FarnsworthFit::NotBelowCharacterSpeed:
+            return SpeedProblem{SpeedProblem::Field::Farnsworth, Why::NotBelowCharacterSpeed, WordsPerMinute(dot)};
+        case FarnsworthFit::Fits: break;
+    }
+    style.overallWpm = *overall;
+    return std::nullopt;
+}
+
+PageOutcome OutcomeOf(SynthesisOutcome outcome) {
+    switch (outcome) {
+        case SynthesisOutcome::Written: return PageOutcome::Written;
+        case SynthesisOutcome::NothingToSound: return PageOutcome::NothingToSound;
+        case SynthesisOutcome::TooLong: return PageOutcome::TooLong;
+        case SynthesisOutcome::OutOfMemory: break;
+    }
+    return PageOutcome::OutOfMemory;
+}
+
+// The labels of a written run, as files and as the picture's marks and spans.
+void Describe(const TypedMessage& message, PageRun& run) {
+    const std::vector<Label> labels = CharacterLabels(message, run.audio->spans);
+    run.subRip = LabelTrack(labels, LabelFormat::SubRip);
+    run.webVtt = LabelTrack(labels, LabelFormat::WebVtt);
+    run.spans.reserve(labels.size() * 2);
+    for (const Label& label : labels) {
+        // Every sample position of an image lies below its 32-bit sample count.
+        run.spans.push_back(static_cast<int32_t>(label.startSample));
+        run.spans.push_back(static_cast<int32_t>(label.endSample));
+        run.marks += label.text + "\t" + label.elements + "\n";
+    }
+}
+
+void MakeAudio(const PageFields& fields, const std::string& dotText, const RunStyle& style, PageRun& run) {
+    const TypedMessage message = TypedMessageFrom(fields.message, {MessageEncoding::Utf8, fields.foldKana,
+                                                                   fields.wordGaps, /*mapCharacters=*/true});
+    run.leftOut = message.text.leftOut;
+    SynthesisRequest request;
+    request.message = message.text.cp932;
+    request.dotLength = FieldTextRead(dotText).value;
+    request.frequency = FieldTextRead(fields.frequency).value;
+    request.volume = FieldTextRead(fields.volume).value;
+    request.style = style;
+    request.wantSpans = true;
+    run.audio.emplace(Synthesize(request));
+    run.outcome = OutcomeOf(run.audio->outcome);
+    if (run.outcome == PageOutcome::Written) Describe(message, run);
+}
+
+}  // namespace
+
+PageRun PageRunMake(const PageFields& fields) {
+    PageRun run;
+    try {
+        std::string dotText;
+        RunStyle style;
+        run.speedProblem = TimingFromSpeeds(fields, dotText, style);
+        if (run.speedProblem) {
+            run.outcome = PageOutcome::SpeedRefused;
+            return run;
+        }
+        run.warnings = FieldWarnings(dotText, fields.frequency, fields.volume);
+        MakeAudio(fields, dotText, style, run);
+    } catch (const std::bad_alloc&) {
+        PageRun refused;
+        refused.outcome = PageOutcome::OutOfMemory;
+        return refused;
+    }
+    return run;
+}
