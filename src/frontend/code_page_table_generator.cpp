@@ -40,7 +40,7 @@ bool Decoding(std::vector<Cp932Mapping>& rows) {
             if (c) {
                 rows.push_back({static_cast<uint16_t>(lead * 0x100 + trail), static_cast<uint16_t>(*c)});
             } else if (utf8 != alone(lead) + alone(trail)) {
-                std::fprintf(stderr, "bytes 0x%02X 0x%02X read as neither one character nor two\n", lead, trail);
+                (void)std::fprintf(stderr, "bytes 0x%02X 0x%02X read as neither one character nor two\n", lead, trail);
                 return false;
             }
         }
@@ -77,7 +77,7 @@ int main() {
     std::vector<Cp932Mapping> decoding;
     std::vector<Cp932Mapping> encoding;
     if (!Decoding(decoding) || !Encoding(encoding)) {
-        std::fprintf(stderr, "code_page_table_generator: this system's CP932 conversion does not fit the table\n");
+        (void)std::fputs("code_page_table_generator: this system's CP932 conversion does not fit the table\n", stderr);
         return 1;
     }
     std::printf("// Made by code_page_table_generator.cpp from the C library's CP932 conversion; not to be\n"

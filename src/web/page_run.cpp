@@ -11,26 +11,28 @@ namespace {
 // length it gives, typed into the field as a whole number.
 std::optional<SpeedProblem> TimingFromSpeeds(const PageFields& fields, std::string& dotText, RunStyle& style) {
     using Why = SpeedProblem::Why;
+    constexpr auto kWpm = SpeedProblem::Field::Wpm;
+    constexpr auto kFarnsworth = SpeedProblem::Field::Farnsworth;
     dotText = fields.dot;
     style.words = fields.wordGaps ? WordBreaks::Kept : WordBreaks::Dropped;
     if (!fields.wpm.empty()) {
         const auto wpm = SpeedFromText(fields.wpm);
-        if (!wpm) return SpeedProblem{SpeedProblem::Field::Wpm, Why::NotASpeed};
+        if (!wpm) return SpeedProblem{kWpm, Why::NotASpeed};
         switch (WpmFitOf(*wpm)) {
-            case WpmFit::DotBelowOneMillisecond: return SpeedProblem{SpeedProblem::Field::Wpm, Why::DotBelowOneMillisecond};
-            case WpmFit::DotBeyondField: return SpeedProblem{SpeedProblem::Field::Wpm, Why::DotBeyondField};
+            case WpmFit::DotBelowOneMillisecond: return SpeedProblem{kWpm, Why::DotBelowOneMillisecond};
+            case WpmFit::DotBeyondField: return SpeedProblem{kWpm, Why::DotBeyondField};
             case WpmFit::Fits: break;
         }
         dotText = std::to_string(DotMillisecondsForWpm(*wpm));
     }
     if (fields.farnsworth.empty()) return std::nullopt;
     const auto overall = SpeedFromText(fields.farnsworth);
-    if (!overall) return SpeedProblem{SpeedProblem::Field::Farnsworth, Why::NotASpeed};
+    if (!overall) return SpeedProblem{kFarnsworth, Why::NotASpeed};
     const int32_t dot = FieldTextRead(dotText).value;
     switch (FarnsworthFitOf(dot, *overall)) {
-        case FarnsworthFit::NoDot: return SpeedProblem{SpeedProblem::Field::Farnsworth, Why::NoDot};
+        case FarnsworthFit::NoDot: return SpeedProblem{kFarnsworth, Why::NoDot};
         case FarnsworthFit::NotBelowCharacterSpeed:
-            return SpeedProblem{SpeedProblem::Field::Farnsworth, Why::NotBelowCharacterSpeed, WordsPerMinute(dot)};
+            return SpeedProblem{kFarnsworth, Why::NotBelowCharacterSpeed, WordsPerMinute(dot)};
         case FarnsworthFit::Fits: break;
     }
     style.overallWpm = *overall;

@@ -7,111 +7,28 @@ chromium-driver and python3-selenium (run with /usr/bin/python3)."""
 
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
-from selenium import webdriver
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "cli"))
+from page_session import PageSession  # noqa: E402
+from test_learning import tone_runs  # noqa: E402
 from web_cases import fields, run_cli  # noqa: E402
 
 WEB = os.environ.get("VELMORA_WEB", "")
 SCREENSHOT = os.environ.get("VELMORA_SCREENSHOT", os.path.join(WEB, "..", "page-screenshot.png"))
-SERVE = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "serve")
 RATE = 8000
-
-
-def tone_runs(samples):
-    """(start, end) of each stretch of tone read back from 8-bit samples: an element starts at
-    phase 0, a silent sample, and eight silent samples in a row are a gap."""
-    runs, start, silent, end = [], None, 0, 0
-    for i, s in enumerate(samples):
-        if s != 128:
-            start = i - 1 if start is None else start
-            silent, end = 0, i + 1
-        elif start is not None:
-            silent += 1
-            if silent == 8:
-                runs.append((start, end))
-                start = None
-    return runs + ([(start, end)] if start is not None else [])
-
-
-class PageSession:
-    """The page served and open in headless Chromium, downloads going to a folder of the test's."""
-
-    def __init__(self):
-        self.server = subprocess.Popen([sys.executable, SERVE, "--port", "0", "--folder", WEB, "--quiet"],
-                                       stdout=subprocess.PIPE, text=True)
-        self.address = self.server.stdout.readline().split(" at ")[-1].strip()
-        options = webdriver.ChromeOptions()
-        for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1000,1200",
-                         "--autoplay-policy=no-user-gesture-required"):
-            options.add_argument(argument)
-        self.driver = webdriver.Chrome(options=options)
-        self.downloads = tempfile.mkdtemp(prefix="velmora-page-")
-
-    def close(self):
-        self.driver.quit()
-        self.server.terminate()
-        self.server.wait(timeout=10)
-        self.server.stdout.close()
-        shutil.rmtree(self.downloads, ignore_errors=True)
-
-    def element(self, id_):
-        return self.driver.find_element(By.ID, id_)
-
-    def wait_for(self, condition, seconds=60):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            value = condition()
-            if value:
-                return value
-            time.sleep(0.02)
-        raise AssertionError(f"waited {seconds} s in vain")
-
-    def open(self):
-        self.driver.get(self.address)
-        self.wait_for(lambda: self.element("status").get_attribute("data-ready"))
-
-    def fill(self, f):
-        """Types the fields into the form as a person would."""
-        for id_, key in (("message", "message"), ("dot", "dot"), ("frequency", "frequency"), ("volume", "volume"),
-                         ("wpm", "wpm"), ("farnsworth", "farnsworth")):
-            field = self.element(id_)
-            field.clear()
-            if f[key]:
-                field.send_keys(f[key])
-        for id_, key in (("word-gap", "wordGap"), ("fold-kana", "foldKana")):
-            if self.element(id_).is_selected() != f[key]:
-                self.element(id_).send_keys(Keys.SPACE)
-
-    def create(self, seconds=60):
-        """Presses 作成!! and waits for the run's outcome."""
-        self.driver.execute_script("delete document.getElementById('status').dataset.outcome")
-        self.element("create").click()
-        return self.wait_for(lambda: self.element("status").get_attribute("data-outcome"), seconds)
-
-    def download(self, id_):
-        """Clicks the link and returns the bytes Chromium saves."""
-        folder = tempfile.mkdtemp(dir=self.downloads)
-        self.driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
-        self.element(id_).click()
-        name = os.path.join(folder, self.element(id_).get_attribute("download"))
-        self.wait_for(lambda: os.path.exists(name) and not any(n.endswith(".crdownload") for n in os.listdir(folder)))
-        with open(name, "rb") as f:
-            return f.read()
 
 
 class Page(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.page = PageSession()
+        cls.page = PageSession(WEB)
         cls.page.open()
 
     @classmethod
@@ -172,7 +89,18 @@ class Page(unittest.TestCase):
         self.page.driver.execute_script(
             "const m = document.getElementById('message'); m.value = arguments[0];"
             "m.dispatchEvent(new InputEvent('input', {inputType: 'insertFromPaste'}));", f["message"])
+        # The page's own thread goes on while the worker renders: timers set every 5 ms keep firing.
+        self.page.driver.execute_script(
+            "delete document.getElementById('status').dataset.outcome; window.velmoraGaps = [];"
+            "let last = performance.now(); const tick = () => { const now = performance.now();"
+            "  velmoraGaps.push(now - last); last = now;"
+            "  if (!document.getElementById('status').dataset.outcome) setTimeout(tick, 5); };"
+            "setTimeout(tick, 5);")
         self.assertEqual(self.page.create(seconds=120), "written")
+        gaps = self.page.driver.execute_script("return velmoraGaps")
+        render = self.page.driver.execute_script(
+            "return performance.getEntriesByName('velmora: render').at(-1).duration")
+        self.assertLess(max(gaps), render / 2, "the page's thread stood still while the worker rendered")
         self.assertEqual(self.page.download("download"), self.native(f))
 
     def test_the_keyboard_alone_makes_audio(self):
@@ -213,7 +141,8 @@ class Page(unittest.TestCase):
         for sample, character in [((runs[0][0] + runs[0][1]) // 2, "0"), ((runs[1][0] + runs[1][1]) // 2, "1"),
                                   ((runs[1][1] + runs[2][0]) // 2, "-1"), (runs[3][1] - 4, "2")]:
             with self.subTest(sample=sample):
-                page.driver.execute_script("document.getElementById('player').currentTime = arguments[0]", sample / RATE)
+                page.driver.execute_script("document.getElementById('player').currentTime = arguments[0]",
+                                           sample / RATE)
                 page.wait_for(lambda: page.element("picture").get_attribute("data-current") == character, 5)
 
 

@@ -50,7 +50,8 @@
   function speedProblemText(problem, typed) {
     const speed = `${typed} WPM`;
     switch (problem.why) {
-      case 'not-a-speed': return `${SPEED_FIELDS[problem.field]} “${typed}” is not a number of words per minute above 0.`;
+      case 'not-a-speed':
+        return `${SPEED_FIELDS[problem.field]} “${typed}” is not a number of words per minute above 0.`;
       case 'dot-below-1-ms': return `A speed of ${speed} makes a dot shorter than 1 ms.`;
       case 'dot-beyond-field': return `A speed of ${speed} makes a dot longer than 2147483647 ms.`;
       case 'no-dot': return 'Farnsworth timing needs a dot length above 0 ms.';
@@ -102,14 +103,14 @@
   }
 
   function showFiles(result) {
-    const { wav, srt, vtt, spans, marks } = result.files;
+    const { wav, srt, vtt, spans, marks, markStarts } = result.files;
     player.src = link('download', wav);
     link('labels-srt', srt);
     link('labels-vtt', vtt);
     performance.measure('velmora: click to Blob', { start: clickedAt });
     player.addEventListener('canplay', () => performance.measure('velmora: click to playable', { start: clickedAt }),
                             { once: true });
-    picture.show(spans, marks, result.report.unitSamples);
+    picture.show(spans, marks, markStarts, result.report.unitSamples);
     output.hidden = false;
   }
 

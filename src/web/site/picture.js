@@ -24,7 +24,8 @@ class MessagePicture {
   clear() {
     this.starts = new Int32Array(0);
     this.ends = new Int32Array(0);
-    this.marks = [];
+    this.marks = '';
+    this.markStarts = new Int32Array(1);
     this.unitSamples = 1;
     this.current = -1;
     this.canvas.dataset.current = '-1';
@@ -32,8 +33,9 @@ class MessagePicture {
     this.caption.textContent = this.idleCaption;
   }
 
-  // spans: first and past-the-end sample of each character, in pairs; marks: "typed\telements\n" each.
-  show(spans, marks, unitSamples) {
+  // spans: the first and past-the-end sample of each character, in pairs; marks: a line per
+  // character, "typed TAB elements", the k-th starting at markStarts[k].
+  show(spans, marks, markStarts, unitSamples) {
     const count = spans.length / 2;
     this.starts = new Int32Array(count);
     this.ends = new Int32Array(count);
@@ -41,10 +43,16 @@ class MessagePicture {
       this.starts[k] = spans[2 * k];
       this.ends[k] = spans[2 * k + 1];
     }
-    this.marks = marks.split('\n', count).map((line) => line.split('\t'));
+    this.marks = marks;
+    this.markStarts = markStarts;
     this.unitSamples = Math.max(1, unitSamples);
     this.captioned = null;
     this.draw();
+  }
+
+  // [the character as typed, its elements]
+  markOf(k) {
+    return this.marks.slice(this.markStarts[k], this.markStarts[k + 1] - 1).split('\t');
   }
 
   // The last character that starts at or before `sample`; -1 before the first.
@@ -101,7 +109,7 @@ class MessagePicture {
   }
 
   drawCharacter(g, k, x, isHeard, height) {
-    const [text, elements] = this.marks[k] || ['', ''];
+    const [text, elements] = this.markOf(k);
     const unit = this.unitSamples;
     if (isHeard) {
       g.fillStyle = '#ffd166';
@@ -130,7 +138,7 @@ class MessagePicture {
       this.caption.textContent = this.idleCaption;
       return;
     }
-    const [text, elements] = this.marks[k];
+    const [text, elements] = this.markOf(k);
     const sounds = elements.replaceAll('.', '·').replaceAll('-', '−');
     this.caption.textContent = `Character ${k + 1} of ${this.starts.length}: ${text}  ${sounds}`;
   }

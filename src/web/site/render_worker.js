@@ -21,8 +21,21 @@ function filesOf(module) {
     srt: new Blob([velmoraPart(module, VelmoraPart.subRip)], { type: 'application/x-subrip' }),
     vtt: new Blob([velmoraPart(module, VelmoraPart.webVtt)], { type: 'text/vtt' }),
     spans: new Int32Array(velmoraPart(module, VelmoraPart.spans).slice().buffer),
-    marks: new TextDecoder().decode(velmoraPart(module, VelmoraPart.marks)),
+    ...marksOf(module),
   };
+}
+
+// The picture's marks, one line per character, and where each line starts: the page then cuts
+// out only the lines in view, however long the message.
+function marksOf(module) {
+  const marks = new TextDecoder().decode(velmoraPart(module, VelmoraPart.marks));
+  const count = module._velmora_part_size(VelmoraPart.spans) / 8;
+  const markStarts = new Int32Array(count + 1);
+  for (let k = 0, at = 0; k <= count; ++k) {
+    markStarts[k] = at;
+    at = marks.indexOf('\n', at) + 1;
+  }
+  return { marks, markStarts };
 }
 
 onmessage = async ({ data: fields }) => {
@@ -41,5 +54,6 @@ onmessage = async ({ data: fields }) => {
     velmoraRelease(module);
   }
   const heapInUse = module._velmora_heap_in_use() >>> 0;
-  postMessage({ outcome, report, files, renderMs, heapInUse }, files ? [files.spans.buffer] : []);
+  const transfers = files ? [files.spans.buffer, files.markStarts.buffer] : [];
+  postMessage({ outcome, report, files, renderMs, heapInUse }, transfers);
 };
