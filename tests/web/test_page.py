@@ -141,8 +141,8 @@ class Page(unittest.TestCase):
         for sample, character in [((runs[0][0] + runs[0][1]) // 2, "0"), ((runs[1][0] + runs[1][1]) // 2, "1"),
                                   ((runs[1][1] + runs[2][0]) // 2, "-1"), (runs[3][1] - 4, "2")]:
             with self.subTest(sample=sample):
-                page.driver.execute_script("document.getElementById('player').currentTime = arguments[0]",
-                                           sample / RATE)
+                page.driver.execute_script("const p = document.getElementById('player'); p.pause();"
+                                           "p.currentTime = arguments[0]", sample / RATE)
                 page.wait_for(lambda: page.element("picture").get_attribute("data-current") == character, 5)
 
 

@@ -65,7 +65,7 @@
     if (result.outcome === 'written') {
       const seconds = r.samples / 8000;
       return `Made: ${numberFormat.format(r.characters)} characters, ${seconds.toFixed(seconds < 10 ? 2 : 1)} s ` +
-             `of audio, ${numberFormat.format(r.bytes)} bytes. Play it, or download it and its labels.`;
+             `of audio (${numberFormat.format(r.bytes)} bytes). Listen below, or download the WAV and its labels.`;
     }
     if (result.outcome === 'speed-refused') {
       $(r.speedProblem.field).setAttribute('aria-invalid', 'true');
@@ -112,6 +112,8 @@
                             { once: true });
     picture.show(spans, marks, markStarts, result.report.unitSamples);
     output.hidden = false;
+    // Pressing 作成!! asks to hear it; a browser that refuses leaves the player's own button.
+    player.play().catch(() => {});
   }
 
   function show(result, typed) {
@@ -148,7 +150,7 @@
     if (data.ready) {
       performance.measure('velmora: page load to ready');
       status.dataset.ready = 'true';
-      say('Ready: type a message and press 作成!!', null);
+      say(`Ready: type a message and press ${create.textContent}`, null);
       setBusy(false);
     } else if (data.failed) {
       say(`The page cannot make audio in this browser: ${data.failed}`, null);
