@@ -116,23 +116,33 @@
     player.play().catch(() => {});
   }
 
-  function show(result, typed) {
+  // Gives the last run's files back before the next is made: the browser keeps a page's Blobs
+  // in a store of its own, a few hundred megabytes, until nothing refers to them.
+  function clearOutput() {
     for (const url of urls) URL.revokeObjectURL(url);
     urls = [];
+    output.hidden = true;
+    player.removeAttribute('src');
+    player.load();
+    picture.clear();
+  }
+
+  function show(result, typed) {
     performance.measure('velmora: render', { start: clickedAt, duration: result.renderMs });
     status.dataset.heapInUse = String(result.heapInUse);
     showReport(result.report);
-    if (result.outcome === 'written') {
-      showFiles(result);
-    } else {
-      output.hidden = true;
-      player.removeAttribute('src');
-      player.load();
-      picture.clear();
-    }
+    if (result.outcome === 'written') showFiles(result);
     say(summary(result, typed), result.outcome);
     setBusy(false);
   }
+
+  // The player cannot read a WAV the module made only when the browser could not store its Blob.
+  player.addEventListener('error', () => {
+    if (urls.length === 0) return;
+    clearOutput();
+    say('Out of memory: the browser could not keep audio this long. Make it shorter, or reload the page ' +
+        'to give back what earlier runs took.', 'out-of-memory');
+  });
 
   let typed = null;
   form.addEventListener('submit', (event) => {
@@ -140,6 +150,7 @@
     if (busy) return;
     clickedAt = performance.now();
     setBusy(true);
+    clearOutput();
     say('Making the audio…', null);
     for (const id of Object.keys(SPEED_FIELDS)) $(id).removeAttribute('aria-invalid');
     typed = fields();
@@ -160,5 +171,6 @@
   };
   worker.onerror = (event) => {
     say(`The page's worker stopped: ${event.message}`, null);
+    setBusy(false);
   };
 })();
