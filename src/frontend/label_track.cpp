@@ -8,9 +8,9 @@
 
 namespace {
 
-// A row's numbers are written into a buffer and appended at once: a track holds two times per
-// character, so a track of a long message formats millions of numbers, and by hand, without
-// printf or a string per number, that costs a fraction (in WebAssembly most of all).
+// A row's numbers go into a buffer and are appended at once. A track holds two times per
+// character, so a long message's track formats millions of numbers: written digit by digit, they
+// cost a fraction of what printf or a string per number would (in WebAssembly most of all).
 constexpr std::size_t kRowNumbersSize = 96;  // the longest, an .srt row: 20 + 1 + 23 + 5 + 23 + 1
 
 // Writes `value` (0 or more) in decimal at `out`, with zeros in front to `width` digits; returns
