@@ -106,8 +106,9 @@ RunStyle StyleOf(std::string_view part) {
 
 // Where the elements lie, worked out here from the message bytes: every byte with a code is
 // sounded; with word gaps kept, whitespace (blank, tab, line breaks, the ideographic space 81 40
-// at a character's start) between two sounded characters makes the gap before the next a word
-// gap. Returns each element's start and length, and the message's length in samples.
+// as a character, read from the message's start) between two sounded characters makes the gap
+// before the next a word gap. Returns each element's start and length, and the message's length
+// in samples.
 struct Layout {
     std::vector<std::pair<int64_t, int64_t>> elements;
     int64_t length = 0;
@@ -119,14 +120,17 @@ Layout LayOut(std::string_view message, const RunStyle& style, const Timing& tim
     bool first = true;
     bool space = false;
     for (std::size_t k = 0; k < message.size(); ++k) {
-        const auto byte = static_cast<unsigned char>(message[k]);
+        auto byte = static_cast<unsigned char>(message[k]);
         const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-        if (style.words == WordBreaks::Kept && lead && k + 1 < message.size()) {
-            if (byte == 0x81 && message[k + 1] == 0x40) {
+        const auto next = static_cast<unsigned char>(k + 1 < message.size() ? message[k + 1] : 0);
+        if (style.words == WordBreaks::Kept && lead && next >= 0x40 && next <= 0xFC && next != 0x7F) {
+            // A double-byte character: its second byte starts no other, and sounds if it has a code.
+            ++k;
+            if (byte == 0x81 && next == 0x40) {
                 space = !first;
-                ++k;
+                continue;
             }
-            continue;  // the second byte of any other pair is looked at next
+            byte = next;
         }
         if (style.words == WordBreaks::Kept && (byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r')) {
             space = !first;
@@ -184,9 +188,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::size_t heapLimit = parts.size() > 1 + kFieldCount ? HeapLimit(parts[1 + kFieldCount]) : kHeapCeiling;
     const RunStyle style = parts.size() > 2 + kFieldCount ? StyleOf(parts[2 + kFieldCount]) : RunStyle{};
     // Farnsworth timing stretches the gaps only: the overall speed must stay below the
-    // character speed, as the command line checks before a run.
+    // character speed, and the word gap fit a file, as the command line checks before a run.
     const int32_t dot = FieldNumber(form, kDotFieldId);
-    if (style.overallWpm > 0.0 && (dot <= 0 || style.overallWpm >= WordsPerMinute(dot))) return 0;
+    if (style.overallWpm > 0.0 && (dot <= 0 || style.overallWpm >= WordsPerMinute(dot) ||
+                                   FarnsworthWordGap(dot, style.overallWpm) > INT32_MAX)) {
+        return 0;
+    }
     form.AnswerSaveDialog(SaveTarget::Memory);
 
     std::optional<CreateOutcome> outcome;

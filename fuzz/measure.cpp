@@ -1,5 +1,6 @@
 // Measuring and cleaning arbitrary message bytes: MeasureAndClean against a filter written
-// from the code table and a unit count summed from the element sequences.
+// from the code table and a unit count summed from the element sequences, and the same bytes
+// sounding when words are kept apart.
 #include <string>
 
 #include "fuzz_support.h"
@@ -41,6 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         const std::span<char> cleaned = TextBytes(message.Get());
         FUZZ_CHECK(std::string_view(cleaned.data(), cleaned.size()) == kept);
         FUZZ_CHECK(message.Get()[cleaned.size()] == '\0');  // the value's closing zero
+    }
+    {
+        // Keeping words apart adds one blank per word break, and the bytes that sound stay the window's.
+        TextVar words(TextNew(static_cast<int32_t>(size)));
+        std::copy(input.begin(), input.end(), words.Get());
+        const Measurement measured = MeasureMessage(words, WordBreaks::Kept);
+        const std::span<char> cleaned = TextBytes(words.Get());
+        std::string sounded(cleaned.data(), cleaned.size());
+        FUZZ_CHECK(std::erase(sounded, ' ') == static_cast<std::size_t>(measured.wordBreaks));
+        FUZZ_CHECK(sounded == kept);
     }
     FUZZ_CHECK(units + 3 == lengths);
     FUZZ_CHECK(lengths == sequences);

@@ -95,7 +95,10 @@ Expected FromCp932Model(std::string_view input) {
     Expected e{std::string(input), {}};
     std::size_t position = 0;
     for (std::size_t at = 0; at < input.size(); ++position) {
-        const std::size_t n = IsCp932LeadByte(static_cast<unsigned char>(input[at])) && at + 1 < input.size() ? 2 : 1;
+        // A lead byte and a byte that can end a character (0x40 to 0xFC but 0x7F) are one character.
+        const auto next = static_cast<unsigned char>(at + 1 < input.size() ? input[at + 1] : 0);
+        const bool pair = IsCp932LeadByte(static_cast<unsigned char>(input[at])) && next >= 0x40 && next <= 0xFC && next != 0x7F;
+        const std::size_t n = pair ? 2 : 1;
         if (!AllSound(input.substr(at, n))) e.leftOut.push_back(position + 1);
         at += n;
     }

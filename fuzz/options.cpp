@@ -55,10 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(!o.farnsworth || *o.farnsworth > 0.0);
     FUZZ_CHECK(!o.labels || (LabelFormatOf(*o.labels) && !o.dryRun));
     FUZZ_CHECK(!o.batch || (o.output && *o.output != "-"));
+    FUZZ_CHECK(!o.overwrite || o.batch);
+    FUZZ_CHECK(!o.batch || !o.labels || o.labels->find_first_of("/\\") == std::string::npos);
+    FUZZ_CHECK(!o.farnsworth || o.wordGap);
 
-    // The field texts it carries, read as the window reads them: at most one warning each.
-    const std::vector<FieldWarning> warnings = FieldWarnings(o.dot, o.frequency, o.volume);
-    FUZZ_CHECK(warnings.size() <= 3);
+    // The field texts it carries, read as the window reads them: at most one warning each, and
+    // one for a speed.
+    const std::vector<FieldWarning> warnings = FieldWarnings(o.dot, o.frequency, o.volume, o.wpm);
+    FUZZ_CHECK(warnings.size() <= 4);
     for (std::size_t k = 0; k < warnings.size(); ++k) {
         FUZZ_CHECK(!warnings[k].said.empty() && warnings[k].said.find('\n') == std::string::npos);
         FUZZ_CHECK(k == 0 || warnings[k - 1].field < warnings[k].field);

@@ -55,7 +55,7 @@ std::string StoreDot(CliOptions& options, const std::string& value) {
 // field can hold: from 1 to 2147483647.
 std::string StoreWpm(CliOptions& options, const std::string& value) {
     options.wpm = SpeedFromText(value);
-    if (!options.wpm) return "--wpm needs a speed in words per minute above 0, not '" + value + "'";
+    if (!options.wpm) return "--wpm needs a speed in words per minute, a decimal number above 0, not '" + value + "'";
     switch (WpmFitOf(*options.wpm)) {
         case WpmFit::DotBelowOneMillisecond: return "--wpm " + value + " makes a dot shorter than 1 ms";
         case WpmFit::DotBeyondField: return "--wpm " + value + " makes a dot longer than 2147483647 ms";
@@ -64,10 +64,13 @@ std::string StoreWpm(CliOptions& options, const std::string& value) {
     return {};
 }
 
+// Farnsworth timing is defined over words, "PARIS " with its word gap: it keeps words apart.
 std::string StoreFarnsworth(CliOptions& options, const std::string& value) {
     options.farnsworth = SpeedFromText(value);
-    return options.farnsworth ? std::string()
-                              : "--farnsworth needs a speed in words per minute above 0, not '" + value + "'";
+    options.wordGap = true;
+    return options.farnsworth
+               ? std::string()
+               : "--farnsworth needs a speed in words per minute, a decimal number above 0, not '" + value + "'";
 }
 
 std::string StoreLabels(CliOptions& options, const std::string& value) {
@@ -104,7 +107,9 @@ constexpr OptionRow kOptions[] = {
     {"dot", 'd', "TEXT", "dot length in milliseconds, as typed in the window's field (default 100)",
      "velmora-cli -d 60 -o fast.wav CQ",
      StoreDot},
-    {"wpm", '\0', "N", "the speed in words per minute instead of --dot: a dot of 1200 / N ms (PARIS), N may have decimals",
+    {"wpm", '\0', "N",
+     "the speed in words per minute instead of --dot: a dot of 1200 / N ms (PARIS), N a decimal number; "
+     "the dot is rounded to whole milliseconds, with a warning when that changes the speed by more than 1 %",
      "velmora-cli --wpm 20 -o lesson.wav PARIS",
      StoreWpm},
     {"freq", 'f', "TEXT", "tone frequency in hertz, as typed in the field (default 1000)",
@@ -118,21 +123,32 @@ constexpr OptionRow kOptions[] = {
      "velmora-cli --word-gap -o cq.wav 'CQ CQ DE JA1'",
      SetFlag<&CliOptions::wordGap>},
     {"farnsworth", '\0', "WPM",
-     "Farnsworth timing: characters at the dot length, gaps stretched to an overall speed of WPM",
-     "velmora-cli --wpm 20 --farnsworth 10 --word-gap -o lesson.wav 'THE QUICK FOX'",
+     "Farnsworth timing: characters at the dot length, gaps stretched to an overall speed of WPM; "
+     "implies --word-gap, since the speed counts words with their gaps",
+     "velmora-cli --wpm 20 --farnsworth 10 -o lesson.wav 'THE QUICK FOX'",
      StoreFarnsworth},
-    {"labels", '\0', "PATH", "one label per sounded character (start, end, character, elements); the extension picks "
-                             "the format: .txt (Audacity), .srt, .vtt, .csv",
+    {"labels", '\0', "PATH",
+     "one label per sounded character (start, end, character, elements); the extension picks the format: "
+     ".txt (Audacity), .srt, .vtt, .csv; with --batch only its extension counts (--labels .srt writes "
+     "0001.srt beside 0001.wav), and a folder part is refused",
      "velmora-cli --labels sos.srt -o sos.wav SOS",
      StoreLabels},
     {"fold-kana", '\0', nullptr,
-     "fold full-width katakana, hiragana, Latin letters and digits to the half-width forms that can be sounded",
+     "fold full-width katakana, hiragana, Latin letters and digits to the half-width forms that can be sounded, "
+     "and small kana (ッ ャ ｯ ...) to the full-size kana Wabun sends for them",
      "velmora-cli --fold-kana -o iroha.wav 'いろは　ガッコウ'",
      SetFlag<&CliOptions::foldKana>},
-    {"batch", '\0', nullptr, "one WAV for each non-empty line of the input, 0001.wav, 0002.wav, ... by line, "
-                             "into the folder --output names",
+    {"batch", '\0', nullptr,
+     "one WAV for each non-empty line of the input into the folder --output names (made if missing), named by "
+     "line number: 0001.wav, 0002.wav, ... (with more digits past 9999 lines, so that the names sort); a folder "
+     "that already holds such numbered files is refused unless --overwrite is given",
      "velmora-cli --batch -i drills.txt -o drills/",
      SetFlag<&CliOptions::batch>},
+    {"overwrite", '\0', nullptr,
+     "with --batch: first remove the numbered files (.wav, and the labels' extension) already in the folder, "
+     "so that it holds this run's files alone",
+     "velmora-cli --batch --overwrite -i drills.txt -o drills/",
+     SetFlag<&CliOptions::overwrite>},
     {"encoding", 'e', "NAME", "the message's encoding: utf-8 (default) or cp932 (bytes used as they are; on Windows, "
                               "MESSAGE words always come from the wide command line)",
      "velmora-cli -e cp932 -i sjis.txt -o sjis.wav",
@@ -180,6 +196,11 @@ std::string Combinations(const CliOptions& o) {
     if (o.output && o.output->empty()) return "the output path is empty";
     if (o.input && o.input->empty()) return "the input path is empty";
     if (o.batch && (!o.output || *o.output == "-")) return "--batch writes its files into the folder --output names";
+    if (o.overwrite && !o.batch) return "--overwrite goes with --batch (a single output file is always replaced)";
+    if (o.batch && o.labels && o.labels->find_first_of("/\\") != std::string::npos) {
+        return "with --batch, --labels gives only the extension of the label files, which go beside the WAVs: "
+               "--labels .srt, not '" + *o.labels + "'";
+    }
     if (o.labels && o.dryRun) return "--labels needs a file to be written, not --dry-run";
     return {};
 }
@@ -265,7 +286,7 @@ std::string UsageText() {
         std::string names = row.shortName != '\0' ? std::string("  -") + row.shortName + ", " : std::string("      ");
         names += std::string("--") + row.longName;
         if (row.valueName != nullptr) names += std::string(" ") + row.valueName;
-        text += names + "\n      " + row.help + "\n      e.g. " + row.example + "\n";
+        text += names + "\n        " + row.help + "\n        e.g. " + row.example + "\n";
     }
     text +=
         "\n"
@@ -276,6 +297,7 @@ std::string UsageText() {
         "message cannot be read; 3 refused (nothing to sound, or the audio is too long); 4 out of\n"
         "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP) during a save, which leaves\n"
         "no temporary file and the old file as it was. With --batch, the worst of its lines:\n"
-        "out of memory, then a failed file, then a refused line.\n";
+        "out of memory, then a failed file, then a refused line; 3 if no line has anything to\n"
+        "sound, and 1 if the folder cannot be made or cleared.\n";
     return text;
 }

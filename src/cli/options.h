@@ -23,6 +23,7 @@ struct CliOptions {
     bool wordGap = false;
     bool foldKana = false;
     bool batch = false;
+    bool overwrite = false;  // with --batch: an earlier batch's files in the folder are removed
     bool listCodes = false;
     bool dryRun = false;
     bool quiet = false;

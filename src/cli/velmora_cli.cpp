@@ -1,10 +1,12 @@
 #include "cli/velmora_cli.h"
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <new>
 #include <optional>
 
+#include "cli/batch.h"
 #include "cli/code_listing.h"
 #include "frontend/code_page.h"
 #include "cli/console.h"
@@ -32,9 +34,10 @@ std::string OptionSpelling(NumberField field) {
     switch (field) {
         case NumberField::Dot: return "--dot";
         case NumberField::Frequency: return "--freq";
-        case NumberField::Volume: break;
+        case NumberField::Volume: return "--volume";
+        case NumberField::Wpm: break;
     }
-    return "--volume";
+    return "--wpm";
 }
 
 // The problem may quote what the user typed, which is echoed safely.
@@ -51,7 +54,8 @@ int Report(const std::string& text, int exitCode) {
     return kExitFileFailed;
 }
 
-// The input named by --input, or none (with the usage error shown) if it cannot be read.
+// The input named by --input, or none (with the usage error shown) if it cannot be read. A UTF-8
+// byte order mark at its very start marks the encoding and is no character of the message.
 std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
     const bool standardInput = *options.input == "-";
     if (standardInput && StandardInputIsTerminal() && !options.quiet) {
@@ -66,6 +70,10 @@ std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
         const std::string source = standardInput ? "standard input" : "'" + *options.input + "'";
         const std::string why = read.isFolder ? "it is a folder" : SystemErrorText(read.systemError);
         exitCode = UsageError("cannot read the message from " + source + ": " + why);
+    }
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (read.bytes && options.encoding == MessageEncoding::Utf8 && read.bytes->starts_with(kByteOrderMark)) {
+        read.bytes->erase(0, kByteOrderMark.size());
     }
     return std::move(read.bytes);
 }
@@ -198,38 +206,93 @@ int RunJob(const CliOptions& options, const RunStyle& style, const std::string& 
     return exitCode;
 }
 
+// Up to a dozen names, then how many more.
+std::string NameList(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 12;
+    std::string list;
+    for (std::size_t k = 0; k < names.size() && k < kShown; ++k) list += (k > 0 ? ", " : "") + SafeToShow(names[k]);
+    if (names.size() > kShown) list += " and " + std::to_string(names.size() - kShown) + " more";
+    return list;
+}
+
+// Makes the batch's folder, and clears it of an earlier batch's files when --overwrite is given,
+// so that it holds this run's files alone: kExitWritten when the lines may be written.
+int PrepareBatchFolder(const CliOptions& options, const std::filesystem::path& folder, const BatchNames& names) {
+    const std::string shown = "'" + SafeToShow(*options.output) + "'";
+    if (const std::error_code made = BatchFolderMake(folder)) {
+        Say("velmora-cli: cannot make the folder " + shown + ": " + made.message() + "\n");
+        return kExitFileFailed;
+    }
+    std::error_code error;
+    const std::vector<std::string> earlier = BatchFilesIn(folder, names, error);
+    if (error) {
+        Say("velmora-cli: cannot read the folder " + shown + ": " + error.message() + "\n");
+        return kExitFileFailed;
+    }
+    if (earlier.empty()) return kExitWritten;
+    if (!options.overwrite) {
+        return UsageError("the folder " + shown + " holds files of an earlier batch: " + NameList(earlier) +
+                          "; give --overwrite to remove them, or another folder");
+    }
+    for (const std::string& name : earlier) {
+        if (const std::string why = BatchFileRemove(folder / PathFromUtf8(name)); !why.empty()) {
+            Say("velmora-cli: cannot remove " + SafeToShow(name) + " of an earlier batch from " + shown + ": " + why +
+                "\n");
+            return kExitFileFailed;
+        }
+    }
+    if (!options.quiet) {
+        const std::string files = earlier.size() == 1 ? "1 file" : std::to_string(earlier.size()) + " files";
+        Say("velmora-cli: removed " + files + " of an earlier batch from " + shown + "\n");
+    }
+    return kExitWritten;
+}
+
 // One WAV per non-empty line, named after its line number; a refused line does not stop the rest.
 int RunBatch(const CliOptions& options, const RunStyle& style, const std::string& dotText, const std::string& input) {
-    const std::filesystem::path folder(std::u8string(options.output->begin(), options.output->end()));
-    std::error_code error;
-    if (!options.dryRun) std::filesystem::create_directory(folder, error);
-    if (!options.dryRun && !std::filesystem::is_directory(folder)) {
-        return UsageError("--batch writes into a folder, and '" + *options.output + "' is none (" + error.message() + ")");
+    const std::size_t lastLine = BatchLastLineNumber(input);
+    if (lastLine == 0) {
+        if (!options.quiet) Say("velmora-cli: the input has no line to sound (it is empty or blank); nothing written\n");
+        return kExitRefused;
     }
     const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
+    const BatchNames names(lastLine, extension);
+    const std::filesystem::path folder = PathFromUtf8(*options.output);
+    if (!options.dryRun) {
+        if (const int status = PrepareBatchFolder(options, folder, names); status != kExitWritten) return status;
+    }
     int worst = kExitWritten;
-    std::size_t lineNumber = 0;
-    for (std::size_t at = 0; at <= input.size();) {
-        std::size_t end = input.find('\n', at);
-        if (end == std::string::npos) end = input.size();
-        std::string line = input.substr(at, end - at);
-        at = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        char stem[32];
-        (void)std::snprintf(stem, sizeof stem, "%04zu", lineNumber);
-        const auto named = [&folder, &stem](const std::string& suffix) {
-            const std::u8string path = (folder / (std::string(stem) + suffix)).u8string();
-            return std::string(path.begin(), path.end());
-        };
-        const std::string prefix = "velmora-cli: line " + std::to_string(lineNumber) + ": ";
-        Job job{std::move(line), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
+    BatchLineReader reader(input);
+    for (BatchLine line; reader.Next(line);) {
+        const auto named = [&](std::string_view suffix) { return Utf8Path(folder / names.Named(line.number, suffix)); };
+        const std::string prefix = "velmora-cli: line " + std::to_string(line.number) + ": ";
+        Job job{std::string(line.text), options.dryRun ? "" : named(".wav"), std::nullopt, prefix, prefix};
         if (options.labels) job.labels = named(extension);
         const int status = RunJob(options, style, dotText, std::move(job));
         if (Severity(status) > Severity(worst)) worst = status;
     }
     return worst;
+}
+
+// Farnsworth timing slows the gaps, never the characters, and its gaps must fit a WAV file:
+// what is wrong with an overall speed at the dot length, or "".
+std::string FarnsworthProblem(double overallWpm, const std::string& dotText) {
+    const int32_t dot = FieldTextRead(dotText).value;
+    char problem[160];  // two numbers of a dozen characters at most in each text
+    switch (FarnsworthFitOf(dot, overallWpm)) {
+        case FarnsworthFit::Fits: return {};
+        case FarnsworthFit::NoDot: return "--farnsworth needs a dot length above 0 ms";
+        case FarnsworthFit::NotBelowCharacterSpeed:
+            (void)std::snprintf(problem, sizeof problem, "--farnsworth %g must be below the character speed, %g WPM",
+                                overallWpm, WordsPerMinute(dot));
+            return problem;
+        case FarnsworthFit::WordGapBeyondFile: break;
+    }
+    (void)std::snprintf(problem, sizeof problem,
+                        "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
+                        overallWpm, FarnsworthWordGap(dot, overallWpm) / kSamplesPerSecond,
+                        double{INT32_MAX} / kSamplesPerSecond);
+    return problem;
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -246,14 +309,8 @@ int Run(const std::vector<std::string>& arguments) {
     RunStyle style;
     style.words = options.wordGap ? WordBreaks::Kept : WordBreaks::Dropped;
     if (options.farnsworth) {
-        const int32_t dot = FieldTextRead(dotText).value;
-        const FarnsworthFit fit = FarnsworthFitOf(dot, *options.farnsworth);
-        if (fit == FarnsworthFit::NoDot) return UsageError("--farnsworth needs a dot length above 0 ms");
-        if (fit == FarnsworthFit::NotBelowCharacterSpeed) {
-            char speeds[96];
-            (void)std::snprintf(speeds, sizeof speeds, "--farnsworth %g must be below the character speed, %g WPM",
-                          *options.farnsworth, WordsPerMinute(dot));
-            return UsageError(speeds);
+        if (const std::string problem = FarnsworthProblem(*options.farnsworth, dotText); !problem.empty()) {
+            return UsageError(problem);
         }
         style.overallWpm = *options.farnsworth;
     }
@@ -271,9 +328,10 @@ int Run(const std::vector<std::string>& arguments) {
         message = *options.message;
     }
     if (!options.quiet) {
-        for (const FieldWarning& warning : FieldWarnings(dotText, options.frequency, options.volume)) {
-            Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " '" + SafeToShow(warning.typed) + "' " +
-                warning.said + "\n");
+        for (const FieldWarning& warning : FieldWarnings(dotText, options.frequency, options.volume, options.wpm)) {
+            const std::string typed = SafeToShow(warning.typed);
+            const std::string value = warning.field == NumberField::Wpm ? typed : "'" + typed + "'";
+            Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " " + value + " " + warning.said + "\n");
         }
     }
     if (!options.dryRun) ConsoleEndOnInterrupt();

@@ -4,12 +4,15 @@
 #include <cstdio>
 
 #include "morse/parameters.h"
+#include "morse/timing.h"
 #include "morse/tone.h"
 
 namespace {
 
 // A pitch further than a quarter tone from what was asked is heard as a different note.
 const double kQuarterTone = std::pow(2.0, 1.0 / 24.0);
+// A speed further than this share from what was asked is not the speed of the lesson.
+constexpr double kSpeedTolerance = 0.01;
 
 FieldReading Read(const std::string& text) { return FieldTextRead(std::string_view(text)); }
 
@@ -63,10 +66,25 @@ std::optional<std::string> VolumeSaid(const std::string& text) {
     return ReadAs(volume, "");
 }
 
+std::string Number(const char* format, double value) {
+    char text[32];
+    (void)std::snprintf(text, sizeof text, format, value);  // "%.6g": a dozen characters at most
+    return text;
+}
+
+// A speed stands for a dot of whole milliseconds, which may be heard at another speed.
+std::optional<std::string> WpmSaid(double asked) {
+    const int32_t dot = DotMillisecondsForWpm(asked);
+    const double heard = WordsPerMinute(dot);
+    if (std::abs(heard - asked) <= kSpeedTolerance * asked) return std::nullopt;
+    return "sounds as " + Number("%.6g", heard) + " WPM: a dot is a whole number of milliseconds (" +
+           std::to_string(dot) + " ms here)";
+}
+
 }  // namespace
 
 std::vector<FieldWarning> FieldWarnings(const std::string& dotText, const std::string& frequencyText,
-                                        const std::string& volumeText) {
+                                        const std::string& volumeText, std::optional<double> wpm) {
     std::vector<FieldWarning> warnings;
     const auto add = [&warnings](NumberField field, const std::string& typed, std::optional<std::string> said) {
         if (said) warnings.push_back({field, typed, std::move(*said)});
@@ -74,5 +92,6 @@ std::vector<FieldWarning> FieldWarnings(const std::string& dotText, const std::s
     add(NumberField::Dot, dotText, DotSaid(dotText));
     add(NumberField::Frequency, frequencyText, FrequencySaid(frequencyText, Read(volumeText).value));
     add(NumberField::Volume, volumeText, VolumeSaid(volumeText));
+    if (wpm) add(NumberField::Wpm, Number("%.6g", *wpm), WpmSaid(*wpm));
     return warnings;
 }

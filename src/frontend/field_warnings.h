@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-enum class NumberField { Dot, Frequency, Volume };
+// The form's three number fields, and the speed that stands for a dot length.
+enum class NumberField { Dot, Frequency, Volume, Wpm };
 
 struct FieldWarning {
     NumberField field;
@@ -15,6 +16,7 @@ struct FieldWarning {
     std::string said;   // what becomes of it: "is read as 1 ms: what follows the number is ignored"
 };
 
-// At most one warning per field, in the order dot length, frequency, volume.
+// At most one warning per field, in the order dot length, frequency, volume; then one for a
+// speed in words per minute, when one is given, that a dot of whole milliseconds cannot give.
 std::vector<FieldWarning> FieldWarnings(const std::string& dotText, const std::string& frequencyText,
-                                        const std::string& volumeText);
+                                        const std::string& volumeText, std::optional<double> wpm = std::nullopt);

@@ -21,29 +21,33 @@ struct FoldRow {
     std::string_view folded;
 };
 
-// Every full-width character that folds to half-width katakana or its marks, in code point order.
-// Hiragana fold through the katakana 0x60 above them. ヮ ヰ ヱ ヵ ヶ ヸ ヹ have no row: code page 932
-// has no half-width form for them, and a near one (ｲ for ヰ, ｶ for ヵ) would send a different
-// character, so they stay as typed and the caller reports them.
+// Every character that folds to half-width katakana or its marks, in code point order. Hiragana
+// fold through the katakana 0x60 above them. Wabun sends a small kana as its full-size kana, so
+// ァ ィ ゥ ェ ォ ッ ャ ュ ョ ヮ, and the half-width ｧ to ｯ, fold to the full-size half-width kana.
+// ヰ ヱ ヵ ヶ ヸ ヹ have no row: code page 932 has no half-width form for them, and a near one
+// (ｲ for ヰ, ｶ for ヵ, ｹ for ヶ, which is also read "ga") would send a different character, so
+// they stay as typed and the caller reports them.
 constexpr FoldRow kRows[] = {
     {u'、', "､"}, {u'。', "｡"}, {u'「', "｢"}, {u'」', "｣"}, {u'゛', "ﾞ"}, {u'゜', "ﾟ"},
-    {u'ァ', "ｧ"}, {u'ア', "ｱ"}, {u'ィ', "ｨ"}, {u'イ', "ｲ"}, {u'ゥ', "ｩ"},
-    {u'ウ', "ｳ"}, {u'ェ', "ｪ"}, {u'エ', "ｴ"}, {u'ォ', "ｫ"}, {u'オ', "ｵ"},
+    {u'ァ', "ｱ"}, {u'ア', "ｱ"}, {u'ィ', "ｲ"}, {u'イ', "ｲ"}, {u'ゥ', "ｳ"},
+    {u'ウ', "ｳ"}, {u'ェ', "ｴ"}, {u'エ', "ｴ"}, {u'ォ', "ｵ"}, {u'オ', "ｵ"},
     {u'カ', "ｶ"}, {u'ガ', "ｶﾞ"}, {u'キ', "ｷ"}, {u'ギ', "ｷﾞ"}, {u'ク', "ｸ"},
     {u'グ', "ｸﾞ"}, {u'ケ', "ｹ"}, {u'ゲ', "ｹﾞ"}, {u'コ', "ｺ"}, {u'ゴ', "ｺﾞ"},
     {u'サ', "ｻ"}, {u'ザ', "ｻﾞ"}, {u'シ', "ｼ"}, {u'ジ', "ｼﾞ"}, {u'ス', "ｽ"},
     {u'ズ', "ｽﾞ"}, {u'セ', "ｾ"}, {u'ゼ', "ｾﾞ"}, {u'ソ', "ｿ"}, {u'ゾ', "ｿﾞ"},
-    {u'タ', "ﾀ"}, {u'ダ', "ﾀﾞ"}, {u'チ', "ﾁ"}, {u'ヂ', "ﾁﾞ"}, {u'ッ', "ｯ"}, {u'ツ', "ﾂ"},
+    {u'タ', "ﾀ"}, {u'ダ', "ﾀﾞ"}, {u'チ', "ﾁ"}, {u'ヂ', "ﾁﾞ"}, {u'ッ', "ﾂ"}, {u'ツ', "ﾂ"},
     {u'ヅ', "ﾂﾞ"}, {u'テ', "ﾃ"}, {u'デ', "ﾃﾞ"}, {u'ト', "ﾄ"}, {u'ド', "ﾄﾞ"},
     {u'ナ', "ﾅ"}, {u'ニ', "ﾆ"}, {u'ヌ', "ﾇ"}, {u'ネ', "ﾈ"}, {u'ノ', "ﾉ"},
     {u'ハ', "ﾊ"}, {u'バ', "ﾊﾞ"}, {u'パ', "ﾊﾟ"}, {u'ヒ', "ﾋ"}, {u'ビ', "ﾋﾞ"},
     {u'ピ', "ﾋﾟ"}, {u'フ', "ﾌ"}, {u'ブ', "ﾌﾞ"}, {u'プ', "ﾌﾟ"}, {u'ヘ', "ﾍ"},
     {u'ベ', "ﾍﾞ"}, {u'ペ', "ﾍﾟ"}, {u'ホ', "ﾎ"}, {u'ボ', "ﾎﾞ"}, {u'ポ', "ﾎﾟ"},
     {u'マ', "ﾏ"}, {u'ミ', "ﾐ"}, {u'ム', "ﾑ"}, {u'メ', "ﾒ"}, {u'モ', "ﾓ"},
-    {u'ャ', "ｬ"}, {u'ヤ', "ﾔ"}, {u'ュ', "ｭ"}, {u'ユ', "ﾕ"}, {u'ョ', "ｮ"}, {u'ヨ', "ﾖ"},
+    {u'ャ', "ﾔ"}, {u'ヤ', "ﾔ"}, {u'ュ', "ﾕ"}, {u'ユ', "ﾕ"}, {u'ョ', "ﾖ"}, {u'ヨ', "ﾖ"},
     {u'ラ', "ﾗ"}, {u'リ', "ﾘ"}, {u'ル', "ﾙ"}, {u'レ', "ﾚ"}, {u'ロ', "ﾛ"},
-    {u'ワ', "ﾜ"}, {u'ヲ', "ｦ"}, {u'ン', "ﾝ"}, {u'ヴ', "ｳﾞ"}, {u'ヷ', "ﾜﾞ"}, {u'ヺ', "ｦﾞ"},
+    {u'ヮ', "ﾜ"}, {u'ワ', "ﾜ"}, {u'ヲ', "ｦ"}, {u'ン', "ﾝ"}, {u'ヴ', "ｳﾞ"}, {u'ヷ', "ﾜﾞ"}, {u'ヺ', "ｦﾞ"},
     {u'・', "･"}, {u'ー', "ｰ"},
+    {u'ｧ', "ｱ"}, {u'ｨ', "ｲ"}, {u'ｩ', "ｳ"}, {u'ｪ', "ｴ"}, {u'ｫ', "ｵ"},
+    {u'ｬ', "ﾔ"}, {u'ｭ', "ﾕ"}, {u'ｮ', "ﾖ"}, {u'ｯ', "ﾂ"},
 };
 
 constexpr bool Ascending() {

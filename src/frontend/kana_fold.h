@@ -1,9 +1,10 @@
 // Japanese as an input method types it, folded to what the program can sound: full-width
 // katakana and hiragana to half-width katakana, voiced and semi-voiced kana to the base kana
-// followed by ﾞ or ﾟ, ー to ｰ, ・ to ･, ゛ ゜ to ﾞ ﾟ, full-width ASCII (U+FF01 to U+FF5E) to ASCII,
-// and 、。「」 and the small kana to their half-width forms (which have no code; the caller reports
-// them). Kana without a half-width form (ヮ ヰ ヱ ヵ ヶ ヸ ヹ and their hiragana) are kept as typed,
-// as is everything else, the ideographic space included.
+// followed by ﾞ or ﾟ, ー to ｰ, ゛ ゜ to ﾞ ﾟ, full-width ASCII (U+FF01 to U+FF5E) to ASCII, and the
+// small kana (ッ ャ ュ ョ ァ ィ ゥ ェ ォ ヮ, their hiragana and the half-width ｧ to ｯ) to the
+// full-size kana that Wabun sends for them. 、。「」・ fold to their half-width forms, which have no
+// code (the caller reports them). Kana without a half-width form (ヰ ヱ ヵ ヶ ヸ ヹ and their
+// hiragana) are kept as typed, as is everything else, the ideographic space included.
 #pragma once
 
 #include <cstddef>

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 
-// A decimal number above 0 with nothing before or after it (as strtod reads it); none otherwise.
+// A number written in decimal (a sign, digits with a point among or around them, an exponent)
+// above 0, with nothing before or after it; none otherwise. The hexadecimal forms and the
+// spellings of infinity and NaN that strtod also reads are no speeds.
 std::optional<double> SpeedFromText(const std::string& text);
 
 // Whether a speed stands for a dot length that a field holds: 1 to 2147483647 ms once rounded.
@@ -15,6 +17,7 @@ enum class WpmFit { Fits, DotBelowOneMillisecond, DotBeyondField };
 WpmFit WpmFitOf(double wordsPerMinute);
 
 // Whether Farnsworth timing at an overall speed goes with a dot length: the dot must be above
-// 0 ms, and the overall speed below the characters' own.
-enum class FarnsworthFit { Fits, NoDot, NotBelowCharacterSpeed };
+// 0 ms, the overall speed below the characters' own (it slows the gaps, never the characters),
+// and a word gap stretched to it must fit a WAV file.
+enum class FarnsworthFit { Fits, NoDot, NotBelowCharacterSpeed, WordGapBeyondFile };
 FarnsworthFit FarnsworthFitOf(int32_t dotMilliseconds, double overallWpm);

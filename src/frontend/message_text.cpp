@@ -94,16 +94,28 @@ class MessageBuilder {
         }
         if (sounded.size() == bytes.size() || (options_.wordGaps && IsWordSpace(bytes))) return;
         const auto why = sounded.empty() ? LeftOutCharacter::Why::NoMorseCode : LeftOutCharacter::Why::OnlySecondByteSounds;
-        leftOut_.Add(position_, bytes, why, [&](LeftOutCharacter& c) {
+        LeaveOut(bytes, why, [&](LeftOutCharacter& c) {
             describe(c);
             c.sounded = Utf8FromCp932(sounded);
         });
     }
 
-    // A character that gives no bytes at all.
+    // Notes the character as left out, as the user typed it.
     template <typename Describe>
     void LeaveOut(std::string_view bytes, LeftOutCharacter::Why why, Describe describe) {
-        leftOut_.Add(position_, bytes, why, describe);
+        if (options_.folding == nullptr) {
+            leftOut_.Add(position_, bytes, why, describe);
+            return;
+        }
+        const std::size_t index = options_.folding->origin.at(position_ - 1);
+        const std::string_view typed = TypedCharacter(options_.typed, *options_.folding, position_ - 1);
+        leftOut_.Add(index + 1, typed, why, [&](LeftOutCharacter& c) {
+            describe(c);
+            char32_t codePoint = 0;
+            if (Utf8Decode(typed, codePoint) != typed.size()) return;  // a byte that is not UTF-8 is itself
+            c.shown = Shown(typed);
+            c.code = Hex("U+%04X", static_cast<unsigned>(codePoint));
+        });
     }
 
     MessageText Take() {
@@ -154,8 +166,7 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
 MessageText FromCp932(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        const bool pair = IsCp932LeadByte(static_cast<unsigned char>(input[at])) && at + 1 < input.size();
-        const std::string_view bytes = input.substr(at, pair ? 2 : 1);
+        const std::string_view bytes = input.substr(at, Cp932CharacterSize(input.substr(at)));
         at += bytes.size();
         message.Next(options.mapCharacters ? Utf8FromCp932(bytes) : std::string());
         message.Add(bytes, [&bytes](LeftOutCharacter& c) {

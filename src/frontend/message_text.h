@@ -10,6 +10,8 @@
 
 #include <string_view>
 
+#include "frontend/kana_fold.h"
+
 // How the message's bytes are given: UTF-8, or code page 932 used as it is.
 enum class MessageEncoding { Utf8, Cp932 };
 
@@ -38,6 +40,11 @@ struct MessageText {
 struct MessageTextOptions {
     bool mapCharacters = false;  // fill characterOfByte and characters
     bool wordGaps = false;       // whitespace parts words: it is not reported as left out
+    // When the input is the folded form of what the user typed: the typed text and its folding.
+    // A character left out is then reported as it was typed, counted with the same typed
+    // character and placed where it was typed.
+    const FoldedText* folding = nullptr;
+    std::string_view typed;
 };
 
 MessageText MessageTextFrom(std::string_view input, MessageEncoding encoding, const MessageTextOptions& options = {});

@@ -9,7 +9,7 @@ std::string TypedMessage::Typed(std::size_t k) const {
 
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options) {
     TypedMessage prepared;
-    const MessageTextOptions conversion{options.mapCharacters, options.wordGaps};
+    MessageTextOptions conversion{options.mapCharacters, options.wordGaps, nullptr, {}};
     if (!options.foldKana) {
         prepared.text = MessageTextFrom(input, options.encoding, conversion);
         return prepared;
@@ -17,10 +17,9 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     prepared.foldedKana = true;
     prepared.typed = options.encoding == MessageEncoding::Cp932 ? Utf8FromCp932(input) : std::move(input);
     prepared.folded = FoldKana(prepared.typed);
+    conversion.folding = &prepared.folded;
+    conversion.typed = prepared.typed;
     prepared.text = MessageTextFrom(prepared.folded.utf8, MessageEncoding::Utf8, conversion);
-    for (LeftOutCharacter& c : prepared.text.leftOut) {
-        for (std::size_t& position : c.firstPositions) position = prepared.folded.origin[position - 1] + 1;
-    }
     if (!options.mapCharacters) prepared = TypedMessage{std::move(prepared.text), {}, {}, false};
     return prepared;
 }

@@ -29,7 +29,7 @@ struct TypedMessage {
     std::string Typed(std::size_t k) const;
 };
 
-// Positions in the report of left-out characters count the characters as typed.
+// The report of left-out characters names them, and counts their positions, as typed.
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options);
 
 // One label per sounded character, with the character as the user gave it: the k-th span belongs

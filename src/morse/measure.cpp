@@ -7,31 +7,33 @@
 namespace {
 
 // Whitespace between two sounded characters becomes one blank; whitespace before the first or
-// after the last adds nothing, and other bytes without a code do not part words. The walk knows
-// double-byte characters only to find the ideographic space: their bytes are kept or dropped
-// one by one, as the window's pass does, so the same bytes sound either way.
+// after the last adds nothing, and other bytes without a code do not part words. The walk goes
+// character by character only to find the ideographic space: of a double-byte character, the
+// lead byte never has a code and the second byte sounds if it has one, exactly as the window's
+// pass keeps or drops the bytes one by one, so the same bytes sound either way.
 void CleanKeepingWords(TextVar& message, Measurement& measured) {
     const auto& lengths = CodeUnitLengths();
     const auto bytes = TextUnsignedBytes(message.Get());
     std::string cleaned;
     cleaned.reserve(bytes.size());
     bool gap = false;
-    for (std::size_t at = 0; at < bytes.size(); ++at) {
-        const unsigned char byte = bytes[at];
-        const bool pair = IsCp932LeadByte(byte) && at + 1 < bytes.size();
-        if (IsWordSpace({reinterpret_cast<const char*>(&bytes[at]), pair ? 2u : 1u})) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::string_view rest(reinterpret_cast<const char*>(&bytes[at]), bytes.size() - at);
+        const std::size_t size = Cp932CharacterSize(rest);
+        const unsigned char last = bytes[at + size - 1];
+        const bool space = IsWordSpace(rest.substr(0, size));
+        at += size;
+        if (space) {
             gap = !cleaned.empty();
-            at += pair ? 1 : 0;
             continue;
         }
-        if (pair) continue;  // a lead byte has no code; its second byte is examined next
-        if (lengths[byte] == 0) continue;
+        if (lengths[last] == 0) continue;
         if (gap) {
             cleaned += ' ';
             ++measured.wordBreaks;
             gap = false;
         }
-        cleaned += static_cast<char>(byte);
+        cleaned += static_cast<char>(last);
     }
     Text kept = TextNew(static_cast<int32_t>(cleaned.size()));
     cleaned.copy(kept, cleaned.size());

@@ -13,20 +13,32 @@ Timing WordGapTiming(int32_t dotMilliseconds) {
     return timing;
 }
 
+namespace {
+
 // With c the character speed and s the overall speed in words per minute, one "PARIS " at speed
 // s takes 60 / s seconds, of which its letters take kParisElementUnits units at speed c: e / c
 // seconds, e = kParisElementUnits x kParisMilliseconds / 1000. The rest,
 // ta = (60 c - e s) / (s c) seconds, is spread evenly over its kParisGapUnits gap units: a
 // character gap takes kCharacterGapUnits of them, a word gap kWordGapUnits.
-Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm) {
-    Timing timing = WordGapTiming(dotMilliseconds);
+double StretchedGapSamples(int32_t dotMilliseconds, double overallWpm, int gapUnits) {
     const double c = WordsPerMinute(dotMilliseconds);
     const double s = overallWpm;
     const double e = kParisElementUnits * kParisMilliseconds / 1000.0;
     const double ta = (60.0 * c - e * s) / (s * c);
-    timing.characterGap = std::llround(kCharacterGapUnits * ta / kParisGapUnits * kSamplesPerSecond);
-    timing.wordGap = std::llround(kWordGapUnits * ta / kParisGapUnits * kSamplesPerSecond);
+    return gapUnits * ta / kParisGapUnits * kSamplesPerSecond;
+}
+
+}  // namespace
+
+Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm) {
+    Timing timing = WordGapTiming(dotMilliseconds);
+    timing.characterGap = std::llround(StretchedGapSamples(dotMilliseconds, overallWpm, kCharacterGapUnits));
+    timing.wordGap = std::llround(FarnsworthWordGap(dotMilliseconds, overallWpm));
     return timing;
+}
+
+double FarnsworthWordGap(int32_t dotMilliseconds, double overallWpm) {
+    return StretchedGapSamples(dotMilliseconds, overallWpm, kWordGapUnits);
 }
 
 double WordsPerMinute(double dotMilliseconds) { return kParisMilliseconds / dotMilliseconds; }

@@ -58,6 +58,10 @@ Timing WordGapTiming(int32_t dotMilliseconds);
 // message as a whole runs at `overallWpm` words per minute. `overallWpm` must be below the
 // character speed, 1200 / dot length.
 Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm);
+// The gap between words of that timing in samples, before rounding: a slow enough overall speed
+// stretches it past any file (and past 64 bits), which the caller refuses before asking for the
+// timing.
+double FarnsworthWordGap(int32_t dotMilliseconds, double overallWpm);
 
 // The speed in words per minute of a dot length, and the dot length, rounded to the nearest
 // millisecond, of a speed.

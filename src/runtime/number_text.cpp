@@ -46,7 +46,9 @@ double ReadBasedInteger(const unsigned char* ampersand, const unsigned char*& en
 }
 
 // Digits are summed from the last to the first and the fraction from the first on, each step
-// rounded to a double, so that results match the program's own arithmetic to the last bit.
+// rounded to a double. That order is what makes a field's number: a correctly rounded parse
+// (strtod) differs from it in the last bit for some long texts ("0.1" + many digits), and a
+// field's number must be the same in every front end to the last bit, since it sizes the audio.
 double ReadDecimal(const unsigned char* p, const unsigned char*& end) {
     const unsigned char* const start = p;
     bool negative = false;

@@ -9,6 +9,7 @@
 // a caller that still needs one passes a TextCopy.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -17,6 +18,19 @@ using Text = char*;
 
 // A byte that starts a double-byte character of code page 932; the byte after it completes it.
 inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// A byte that can end a double-byte character: 0x40 to 0xFC, except 0x7F.
+inline bool IsCp932TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// The size in bytes (1 or 2) of the character at the start of `rest`, which is not empty. Text
+// is read character by character from its start: a byte that ends a double-byte character never
+// starts one, even where it has the value of a lead byte. A lead byte stands alone at the end,
+// or before a byte that cannot end a character (a blank, a control, a digit), which is then a
+// character of its own.
+inline std::size_t Cp932CharacterSize(std::string_view rest) {
+    const auto first = static_cast<unsigned char>(rest[0]);
+    return rest.size() > 1 && IsCp932LeadByte(first) && IsCp932TrailByte(static_cast<unsigned char>(rest[1])) ? 2 : 1;
+}
 
 Text TextNew(int32_t length);
 void TextRelease(Text value);

@@ -44,15 +44,16 @@ const char* FieldName(NumberField field) {
     switch (field) {
         case NumberField::Dot: return "dot";
         case NumberField::Frequency: return "frequency";
-        case NumberField::Volume: break;
+        case NumberField::Volume: return "volume";
+        case NumberField::Wpm: break;
     }
-    return "volume";
+    return "wpm";
 }
 
 std::string SpeedProblemJson(const SpeedProblem& problem) {
     using Why = SpeedProblem::Why;
     static constexpr const char* kWhy[] = {"not-a-speed", "dot-below-1-ms", "dot-beyond-field", "no-dot",
-                                           "not-below-character-speed"};
+                                           "not-below-character-speed", "word-gap-beyond-file"};
     return std::string("{\"field\":") + (problem.field == SpeedProblem::Field::Wpm ? "\"wpm\"" : "\"farnsworth\"") +
            ",\"why\":\"" + kWhy[static_cast<int>(problem.why)] + "\",\"characterWpm\":" +
            Number(problem.why == Why::NotBelowCharacterSpeed ? problem.characterWpm : 0.0) + "}";

@@ -8,15 +8,17 @@
 namespace {
 
 // The run's timing from the speed fields, and the dot length's text: a speed stands for the dot
-// length it gives, typed into the field as a whole number.
-std::optional<SpeedProblem> TimingFromSpeeds(const PageFields& fields, std::string& dotText, RunStyle& style) {
+// length it gives, typed into the field as a whole number. Farnsworth timing is defined over
+// words, "PARIS " with its word gap: it keeps words apart.
+std::optional<SpeedProblem> TimingFromSpeeds(const PageFields& fields, std::string& dotText, RunStyle& style,
+                                             std::optional<double>& wpm) {
     using Why = SpeedProblem::Why;
     constexpr auto kWpm = SpeedProblem::Field::Wpm;
     constexpr auto kFarnsworth = SpeedProblem::Field::Farnsworth;
     dotText = fields.dot;
     style.words = fields.wordGaps ? WordBreaks::Kept : WordBreaks::Dropped;
     if (!fields.wpm.empty()) {
-        const auto wpm = SpeedFromText(fields.wpm);
+        wpm = SpeedFromText(fields.wpm);
         if (!wpm) return SpeedProblem{kWpm, Why::NotASpeed};
         switch (WpmFitOf(*wpm)) {
             case WpmFit::DotBelowOneMillisecond: return SpeedProblem{kWpm, Why::DotBelowOneMillisecond};
@@ -33,9 +35,11 @@ std::optional<SpeedProblem> TimingFromSpeeds(const PageFields& fields, std::stri
         case FarnsworthFit::NoDot: return SpeedProblem{kFarnsworth, Why::NoDot};
         case FarnsworthFit::NotBelowCharacterSpeed:
             return SpeedProblem{kFarnsworth, Why::NotBelowCharacterSpeed, WordsPerMinute(dot)};
+        case FarnsworthFit::WordGapBeyondFile: return SpeedProblem{kFarnsworth, Why::WordGapBeyondFile};
         case FarnsworthFit::Fits: break;
     }
     style.overallWpm = *overall;
+    style.words = WordBreaks::Kept;
     return std::nullopt;
 }
 
@@ -64,8 +68,9 @@ void Describe(const TypedMessage& message, PageRun& run) {
 }
 
 void MakeAudio(const PageFields& fields, const std::string& dotText, const RunStyle& style, PageRun& run) {
-    const TypedMessage message = TypedMessageFrom(fields.message, {MessageEncoding::Utf8, fields.foldKana,
-                                                                   fields.wordGaps, /*mapCharacters=*/true});
+    const bool wordGaps = style.words == WordBreaks::Kept;
+    const TypedMessage message =
+        TypedMessageFrom(fields.message, {MessageEncoding::Utf8, fields.foldKana, wordGaps, /*mapCharacters=*/true});
     run.leftOut = message.text.leftOut;
     SynthesisRequest request;
     request.message = message.text.cp932;
@@ -86,12 +91,13 @@ PageRun PageRunMake(const PageFields& fields) {
     try {
         std::string dotText;
         RunStyle style;
-        run.speedProblem = TimingFromSpeeds(fields, dotText, style);
+        std::optional<double> wpm;
+        run.speedProblem = TimingFromSpeeds(fields, dotText, style, wpm);
         if (run.speedProblem) {
             run.outcome = PageOutcome::SpeedRefused;
             return run;
         }
-        run.warnings = FieldWarnings(dotText, fields.frequency, fields.volume);
+        run.warnings = FieldWarnings(dotText, fields.frequency, fields.volume, wpm);
         MakeAudio(fields, dotText, style, run);
     } catch (const std::bad_alloc&) {
         PageRun refused;

@@ -19,7 +19,7 @@ struct PageFields {
     std::string frequency;
     std::string volume;
     std::string wpm;         // empty: the dot length field sets the speed
-    std::string farnsworth;  // empty: no Farnsworth timing
+    std::string farnsworth;  // empty: no Farnsworth timing; else word gaps too, as it counts words
     bool wordGaps = false;
     bool foldKana = false;
 };
@@ -30,8 +30,8 @@ enum class PageOutcome { Written, NothingToSound, TooLong, OutOfMemory, SpeedRef
 // Which speed field cannot be used, and why.
 struct SpeedProblem {
     enum class Field { Wpm, Farnsworth } field = Field::Wpm;
-    enum class Why { NotASpeed, DotBelowOneMillisecond, DotBeyondField, NoDot, NotBelowCharacterSpeed } why =
-        Why::NotASpeed;
+    enum class Why { NotASpeed, DotBelowOneMillisecond, DotBeyondField, NoDot, NotBelowCharacterSpeed, WordGapBeyondFile };
+    Why why = Why::NotASpeed;
     double characterWpm = 0.0;  // for NotBelowCharacterSpeed
 };
 

@@ -3,6 +3,7 @@ batches. Element positions are computed here from the timing rules and read back
 
 import io
 import os
+import subprocess
 import sys
 import unittest
 import wave
@@ -94,6 +95,71 @@ class Timing(CliTestCase):
         self.assertIn("10 WPM overall, characters at 20 WPM", dry)
         self.assertEqual(run("-n", "--wpm", "20", "--farnsworth", "20", "E").returncode, 2, "s must be below c")
 
+    def test_farnsworth_keeps_words_apart_and_runs_at_its_overall_speed(self):
+        _, implied = self.create("--wpm", "20", "--farnsworth", "10", "PARIS PARIS PARIS PARIS", name="i.wav")
+        _, given = self.create("--wpm", "20", "--farnsworth", "10", "--word-gap", "PARIS PARIS PARIS PARIS")
+        self.assertEqual(implied, given)
+        # Four words at 10 WPM take 4 x 6 s, the word gap after the last included; each of the 20
+        # gaps is a whole number of samples.
+        ta = (60 * 20 - 37.2 * 10) / (10 * 20)
+        self.assertAlmostEqual(len(implied) - 44 + round(7 * ta / 19 * RATE), 24 * RATE, delta=20 * 0.5)
+        self.assertIn("--word-gap", text(run("--help").stdout).split("--farnsworth")[1].split("--labels")[0])
+
+    def test_a_farnsworth_speed_whose_word_gap_fits_no_file_is_a_usage_error(self):
+        # The word gap, 7/19 of the stretch, may take at most the 2^31 - 1 samples a file holds.
+        slowest = 60 / ((2**31 - 1) / RATE * 19 / 7 + 37.2 / 20)
+        for speed, status in [("1e-300", 2), (f"{slowest * 0.999:.9g}", 2), (f"{slowest * 1.001:.9g}", 0)]:
+            with self.subTest(speed=speed):
+                result = run("-o", self.path("f.wav"), "--wpm", "20", "--farnsworth", speed, "E")
+                self.assertEqual(result.returncode, status, text(result.stderr))
+                self.assertEqual(os.path.exists(self.path("f.wav")), status == 0)
+                if status == 2:
+                    self.assertIn("longer than a WAV file holds", text(result.stderr))
+
+    def test_speeds_are_decimal_and_a_rounded_one_is_pointed_out(self):
+        for option in ("--wpm", "--farnsworth"):
+            for value in ("0x10", "0x1p4", "inf", "nan", "Infinity", "1e", " 5", "5 "):
+                with self.subTest(option=option, value=value):
+                    result = run("-n", "--wpm", "30", option, value, "E")
+                    self.assertEqual(result.returncode, 2)
+                    self.assertIn("a decimal number above 0", text(result.stderr))
+        # The dot is a whole number of milliseconds: the speed heard, and a warning past 1 %.
+        for wpm, dot, heard in [("2400", 1, "1200"), ("700", 2, "600"), ("800", 2, "600"), ("13.5", 89, None),
+                                ("1.5e1", 80, None)]:
+            with self.subTest(wpm=wpm):
+                result = run("-n", "--wpm", wpm, "E")
+                self.assertEqual(result.returncode, 0)
+                self.assertIn(f"(a dot of {dot} ms)", text(result.stdout))
+                warning = f"warning: --wpm {wpm} sounds as {heard} WPM"
+                if heard:
+                    self.assertIn(warning, text(result.stderr))
+                else:
+                    self.assertNotIn("sounds as", text(result.stderr))
+
+    def test_a_word_gap_only_where_whitespace_was_typed(self):
+        # The second byte of ＝ ａ メ is 0x81: with @ after it, it is no ideographic space.
+        _, plain = self.create("--word-gap", "AB", name="ab.wav")
+        for message in ("A＝@B", "Aａ@B", "Aメ@B", "A＝＝@B"):
+            with self.subTest(message=message):
+                result, data = self.create("--word-gap", message)
+                self.assertEqual(data, plain)
+                cp932 = run("-n", "-e", "cp932", "--word-gap", "-i", "-", stdin=message.encode("cp932"))
+                self.assertIn("elements: .- -...\n", text(cp932.stdout))
+        _, spaced = self.create("--word-gap", "A＝　B", name="s.wav")
+        self.assertEqual(tone_runs(spaced[44:]), expected_elements(["A", "B"], 800, 2400, 5600)[0])
+
+    def test_a_byte_order_mark_starts_the_input_and_is_no_character(self):
+        with open(self.path("bom.txt"), "wb") as f:
+            f.write(b"\xef\xbb\xbfSOS\n")
+        for source, stdin in [(self.path("bom.txt"), b""), ("-", b"\xef\xbb\xbfSOS")]:
+            with self.subTest(source=source):
+                result, data = self.create("-i", source, stdin=stdin)
+                self.assertEqual((result.returncode, text(result.stderr)), (0, f"{WRITTEN}\n"))
+                self.assertEqual(data, wav_model.wav(b"SOS"))
+        # Only at the very start, and code page 932 has none: there its bytes are the message's.
+        self.assertIn("U+FEFF", text(run("-n", "E\ufeffE").stderr))
+        self.assertIn("0xEF 0xBB", text(run("-n", "-e", "cp932", "-i", self.path("bom.txt")).stderr))
+
 
 class Labels(CliTestCase):
     def test_labels_lie_on_the_tone_and_the_gaps_between_them_are_silent(self):
@@ -139,17 +205,100 @@ class Batch(CliTestCase):
             self.assertEqual(open(os.path.join(self.path("out"), name), "rb").read(), wav_model.wav(message))
 
 
+    def batch(self, lines, *options, folder="out"):
+        with open(self.path("lines.txt"), "wb") as f:
+            f.write(lines)
+        return run("--batch", "-i", self.path("lines.txt"), "-o", self.path(folder), *options)
+
+    def files(self, folder="out"):
+        return {name: open(os.path.join(self.path(folder), name), "rb").read()
+                for name in sorted(os.listdir(self.path(folder)))}
+
+    def test_a_batch_with_nothing_to_sound_is_refused(self):
+        for lines in (b"", b"\n\r\n\n", b"\xef\xbb\xbf\n"):
+            with self.subTest(lines=lines):
+                result = self.batch(lines)
+                self.assertEqual(result.returncode, 3)
+                self.assertIn("the input has no line to sound", text(result.stderr))
+                self.assertFalse(os.path.exists(self.path("out")), "nothing is made")
+
+    def test_an_earlier_batch_in_the_folder_is_refused_or_removed(self):
+        self.assertEqual(self.batch(b"SOS\nE\nT\n", "--labels", ".srt").returncode, 0)
+        with open(os.path.join(self.path("out"), "notes.txt"), "wb") as f:
+            f.write(b"mine")
+        before = self.files()
+        result = self.batch(b"CQ\n!!!\n", "--labels", "x.srt")
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("0001.srt, 0001.wav, 0002.srt, 0002.wav, 0003.srt, 0003.wav; give --overwrite",
+                      text(result.stderr))
+        self.assertEqual(self.files(), before, "nothing is touched")
+        # With --overwrite the folder holds this run alone: line 2 is refused, and no file of the
+        # earlier run is left beside it. Files of other names stay.
+        result = self.batch(b"CQ\n!!!\n", "--labels", "x.srt", "--overwrite")
+        self.assertEqual(result.returncode, 3)
+        self.assertIn("removed 6 files of an earlier batch", text(result.stderr))
+        after = self.files()
+        self.assertEqual(sorted(after), ["0001.srt", "0001.wav", "notes.txt"])
+        self.assertEqual(after["0001.wav"], wav_model.wav(b"CQ"))
+        self.assertEqual(self.batch(b"E\n", "--overwrite").returncode, 0, "a folder of other files is no batch")
+        self.assertEqual(sorted(self.files()), ["0001.srt", "0001.wav", "notes.txt"], "only .wav without labels")
+        self.assertEqual(run("--overwrite", "-o", self.path("x.wav"), "E").returncode, 2, "only with --batch")
+
+    def test_numbers_past_9999_lines_keep_the_names_sorted(self):
+        result = self.batch(b"E\n" + b"\n" * 9998 + b"T\n", "--labels", ".txt")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        self.assertEqual(sorted(self.files()), ["00001.txt", "00001.wav", "10000.txt", "10000.wav"])
+        self.assertEqual(self.files()["10000.wav"], wav_model.wav(b"T"))
+
+    def test_a_folder_that_cannot_be_made_is_a_file_failure(self):
+        with open(self.path("file"), "wb") as f:
+            f.write(b"x")
+        for folder, status in [("missing/deeper", 1), ("file", 1)]:
+            with self.subTest(folder=folder):
+                result = self.batch(b"E\n", folder=folder)
+                self.assertEqual(result.returncode, status)
+                self.assertIn("cannot make the folder", text(result.stderr))
+        result = self.batch(b"E\n", "--labels", os.path.join("labels", "x.vtt"))
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("--labels gives only the extension", text(result.stderr))
+        self.assertFalse(os.path.exists(self.path("out")))
+        # A folder whose earlier files cannot be removed.
+        self.assertEqual(self.batch(b"E\n").returncode, 0)
+        subprocess.run(["chattr", "+i", self.path("out")], check=True)
+        result = self.batch(b"T\n", "--overwrite")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("cannot remove 0001.wav of an earlier batch", text(result.stderr))
+        self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"E")})
+
+
 class FoldKana(CliTestCase):
     def test_a_sentence_typed_in_full_width(self):
-        typed, half_width = "ガッコウ　へ　いきます。ＡＢＣ１２３", "ｶﾞｯｺｳ　ﾍ　ｲｷﾏｽ｡ABC123"
+        typed, half_width = "ガッコウ　へ　いきます。ＡＢＣ１２３", "ｶﾞﾂｺｳ　ﾍ　ｲｷﾏｽ｡ABC123"
         result, data = self.create("--fold-kana", typed)
         self.assertEqual(result.returncode, 0, text(result.stderr))
         self.assertEqual(data, wav_model.wav(half_width.encode("cp932")))
-        self.assertIn("'ｯ' (U+FF6F) has no Morse code; left out once, at character 2", text(result.stderr))
+        self.assertIn("'。' (U+3002) has no Morse code; left out once, at character 12", text(result.stderr))
         _, words = self.create("--fold-kana", "--word-gap", "--labels", self.path("k.txt"), typed, name="w.wav")
         self.assertEqual(words, self.create("--word-gap", half_width, name="h.wav")[1])
         shown = [line.split("\t")[2].split(" ")[0] for line in open(self.path("k.txt"), encoding="utf-8")]
-        self.assertEqual(shown, list("ガガコウへいきますＡＢＣ１２３"), "each character as it was typed")
+        self.assertEqual(shown, list("ガガッコウへいきますＡＢＣ１２３"), "each character as it was typed")
+
+    def test_small_kana_sound_as_wabun_sends_them(self):
+        for typed, full_size in [("キャッ", "ｷﾔﾂ"), ("きゃっ", "ｷﾔﾂ"), ("ｷｬｯ", "ｷﾔﾂ"), ("ヴァイオリン", "ｳﾞｱｲｵﾘﾝ"),
+                                 ("ぁぃぅぇぉゎョュ", "ｱｲｳｴｵﾜﾖﾕ")]:
+            with self.subTest(typed=typed):
+                result, data = self.create("--fold-kana", typed)
+                self.assertEqual((result.returncode, text(result.stderr)), (0, f"{WRITTEN}\n"))
+                self.assertEqual(data, wav_model.wav(full_size.encode("cp932")))
+        # Typed without --fold-kana, a half-width small kana is the window's byte, which has no code.
+        self.assertEqual(self.create("ｷｬ", name="w.wav")[1], wav_model.wav("ｷｬ".encode("cp932")))
+        # What is left out is named as typed, each typed form counted on its own.
+        report = text(self.create("--fold-kana", "ア。｡!！")[0].stderr)
+        for line in ["'。' (U+3002) has no Morse code; left out once, at character 2",
+                     "'｡' (U+FF61) has no Morse code; left out once, at character 3",
+                     "'!' (U+0021) has no Morse code; left out once, at character 4",
+                     "'！' (U+FF01) has no Morse code; left out once, at character 5"]:
+            self.assertIn(line, report)
 
 
 class CodeList(unittest.TestCase):

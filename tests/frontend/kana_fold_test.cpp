@@ -27,17 +27,19 @@ std::vector<std::string> Characters(std::string_view utf8) {
 
 TEST(FoldKana, Sentences) {
     const std::pair<std::string, std::string> cases[] = {
-        {"ガッコウへ　いきます。ＡＢＣ１２３", "ｶﾞｯｺｳﾍ　ｲｷﾏｽ｡ABC123"},
-        {"「ぱぴぷぺぽ」、ゔぁいおりん・けーき！？", "｢ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ｣､ｳﾞｧｲｵﾘﾝ･ｹｰｷ!?"},
+        {"ガッコウへ　いきます。ＡＢＣ１２３", "ｶﾞﾂｺｳﾍ　ｲｷﾏｽ｡ABC123"},
+        {"「ぱぴぷぺぽ」、ゔぁいおりん・けーき！？", "｢ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ｣､ｳﾞｱｲｵﾘﾝ･ｹｰｷ!?"},
         {"か゛は゜カ\u3099ハ\u309Aｶ\u3099ー\u309Aヷヺ", "ｶﾞﾊﾟｶﾞﾊﾟｶﾞｰﾟﾜﾞｦﾞ"},
         // Every plain and small kana and every mark, in both scripts.
         {"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン",
          "ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ"},
         {"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん",
          "ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ"},
-        {"ァィゥェォッャュョぁぃぅぇぉっゃゅょ、。「」・ー゛゜", "ｧｨｩｪｫｯｬｭｮｧｨｩｪｫｯｬｭｮ､｡｢｣･ｰﾞﾟ"},
+        {"、。「」・ー゛゜", "､｡｢｣･ｰﾞﾟ"},
+        // Wabun sends a small kana as its full-size kana, whether typed full-width or half-width.
+        {"ァィゥェォッャュョヮぁぃぅぇぉっゃゅょゎｧｨｩｪｫｯｬｭｮ", "ｱｲｳｴｵﾂﾔﾕﾖﾜｱｲｳｴｵﾂﾔﾕﾖﾜｱｲｳｴｵﾂﾔﾕﾖ"},
         // No half-width form, a combining mark after no kana, and no kana at all: kept as typed.
-        {"ゎゐゑゕゖヮヰヱヵヶヸヹゝヾ A\u3099 \u3099漢字←￥〜～＼", "ゎゐゑゕゖヮヰヱヵヶヸヹゝヾ A\u3099 \u3099漢字←￥〜~\\"},
+        {"ゐゑゕゖヰヱヵヶヸヹゝヾ A\u3099 \u3099漢字←￥〜～＼", "ゐゑゕゖヰヱヵヶヸヹゝヾ A\u3099 \u3099漢字←￥〜~\\"},
     };
     for (const auto& [typed, folded] : cases) EXPECT_EQ(FoldKana(typed).utf8, folded) << typed;
 }
@@ -109,7 +111,7 @@ TEST(FoldKana, KanaFoldToHalfWidthBytesOrStayAsTyped) {
             EXPECT_LE(static_cast<unsigned char>((*bytes)[0]), 0xDF) << Utf8(c);
         }
     }
-    EXPECT_EQ(kept, "ゎゐゑゕゖヮヰヱヵヶヸヹ");
+    EXPECT_EQ(kept, "ゐゑゕゖヰヱヵヶヸヹ");
     for (char32_t c = 0xFF01; c <= 0xFF5E; ++c) EXPECT_EQ(FoldKana(Utf8(c)).utf8, Utf8(c - 0xFEE0));
 }
 

@@ -157,6 +157,10 @@ TEST(MeasureMessage, KeepsOneBlankBetweenWords) {
         {"CQ , DE", "CQ DE", 1},
         {"A\x83\x40" "B", "AB", 0},             // 0x40 ending a double-byte character is no space
         {"\x83\x41 \x83\x41", "A A", 1},    // the second byte of a character still sounds
+        {"A\x81\x81@B", "AB", 0},             // ＝ then @: its second byte and @ are no ideographic space
+        {"A\x81\x81\x81\x40" "B", "A B", 1},  // ＝ then the ideographic space
+        {"A\x81", "A", 0},                     // a lead byte at the end stands alone
+        {"A\x8E B", "A B", 1},                 // and so does one before a byte that ends no character
         {" ", "", 0},
     };
     for (const Case& c : cases) {

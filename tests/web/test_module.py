@@ -17,7 +17,7 @@ from web_cases import fields, run_cli  # noqa: E402
 
 WEB = os.environ.get("VELMORA_WEB", "")
 RUNNER = os.path.join(os.path.dirname(__file__), "module_runner.js")
-OPTION_SPELLING = {"dot": "--dot", "frequency": "--freq", "volume": "--volume"}
+OPTION_SPELLING = {"dot": "--dot", "frequency": "--freq", "volume": "--volume", "wpm": "--wpm"}
 
 CASES = [
     # The worked examples, at the window's defaults.
@@ -39,7 +39,8 @@ CASES = [
     fields("ガッコウ　へ　いきます", foldKana=True, wordGap=True), fields("ｶﾞ パ Ａ１ ゐ", foldKana=True),
     # Speeds that are refused.
     fields("E", wpm="abc"), fields("E", wpm="5000"), fields("E", wpm="0.0000001"), fields("E", farnsworth="20"),
-    fields("E", dot="0", farnsworth="5"), fields("E", farnsworth=" 5"),
+    fields("E", dot="0", farnsworth="5"), fields("E", farnsworth=" 5"), fields("E", wpm="0x10"), fields("E", wpm="inf"),
+    fields("E E", farnsworth="0.0001"),
     # A long message: 30,000 characters, 184 MB of audio.
     fields("PARIS " * 5000),
 ]
@@ -106,7 +107,8 @@ class ModuleAgainstNative(unittest.TestCase):
                 if outcome == "speed-refused":
                     continue
                 report = self.results[n]["report"]
-                warnings = [f"{OPTION_SPELLING[w['field']]} '{w['typed']}' {w['said']}" for w in report["warnings"]]
+                warnings = [f"{OPTION_SPELLING[w['field']]} " + (w["typed"] if w["field"] == "wpm" else f"'{w['typed']}'") +
+                            f" {w['said']}" for w in report["warnings"]]
                 self.assertEqual((warnings, report["leftOut"]), cli_report(stderr))
 
     def test_each_run_gives_its_memory_back(self):

@@ -18,7 +18,7 @@
   let urls = [];
   let clickedAt = 0;
 
-  const FIELD_NAMES = { dot: 'The dot length', frequency: 'The frequency', volume: 'The volume' };
+  const FIELD_NAMES = { dot: 'The dot length', frequency: 'The frequency', volume: 'The volume', wpm: 'The speed' };
   const SPEED_FIELDS = { wpm: 'The speed', farnsworth: 'The Farnsworth speed' };
   const REFUSALS = {
     'nothing-to-sound': 'Nothing to sound: no character of the message has a Morse code.',
@@ -55,6 +55,7 @@
       case 'dot-below-1-ms': return `A speed of ${speed} makes a dot shorter than 1 ms.`;
       case 'dot-beyond-field': return `A speed of ${speed} makes a dot longer than 2147483647 ms.`;
       case 'no-dot': return 'Farnsworth timing needs a dot length above 0 ms.';
+      case 'word-gap-beyond-file': return `A Farnsworth speed of ${speed} stretches a word gap beyond what a WAV file holds.`;
       default: return `The Farnsworth speed, ${speed}, must be below the character speed, ` +
                       `${Number(problem.characterWpm.toPrecision(4))} WPM.`;
     }
