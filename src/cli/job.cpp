@@ -101,7 +101,11 @@ int SaveFiles(const RunSettings& run, const Job& job, const JobFilePaths& paths,
               const AudioStaging& audio, const std::vector<CharacterSpan>& spans, int32_t rate,
               const std::string& encoderError = {}) {
     const JobFilesSaved saved = JobFilesSave(
-        paths, audio, [&](LabelTrackWriter& writer) { return CharacterLabelsWrite(message, spans, writer); }, rate);
+        paths, audio,
+        [&](LabelTrackWriter& writer) {
+            return CharacterLabelsEach(message, spans, [&writer](const Label& label) { return writer.Add(label); });
+        },
+        rate);
     const int exitCode = saved.wav ? SayWritten(run, job, paths, *saved.wav, encoderError) : kExitFileFailed;
     if (saved.labelsProblem.empty()) return exitCode;
     Say(saved.labelsProblem);

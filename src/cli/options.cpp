@@ -12,6 +12,7 @@
 
 #include "cli/encoded_audio.h"
 #include "frontend/label_track.h"
+#include "frontend/learner_speed.h"
 #include "morse/timing.h"
 #include "wav/sample_format.h"
 
@@ -30,45 +31,6 @@ std::optional<MessageEncoding> EncodingNamed(const std::string& name) {
         return MessageEncoding::Cp932;
     }
     return std::nullopt;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A number written in decimal: a sign, digits with a point among or around them, an exponent;
-// nothing else. The hexadecimal forms and the spellings of infinity and NaN that strtod also
-// reads are no numbers here.
-bool IsDecimalNumber(std::string_view text) {
-    std::size_t at = 0;
-    const auto skip = [&text, &at](std::string_view set) {
-        if (at < text.size() && set.find(text[at]) != std::string_view::npos) ++at;
-    };
-    const auto digits = [&text, &at] {
-        const std::size_t from = at;
-        while (at < text.size() && IsDigit(text[at])) ++at;
-        return at - from;
-    };
-    skip("+-");
-    std::size_t mantissa = digits();
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        mantissa += digits();
-    }
-    if (mantissa == 0) return false;
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        skip("+-");
-        if (digits() == 0) return false;
-    }
-    return at == text.size();
-}
-
-// A speed in words per minute: a decimal number above 0, nothing after it.
-std::optional<double> Speed(const std::string& text) {
-    if (!IsDecimalNumber(text)) return std::nullopt;
-    errno = 0;
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (errno != 0 || !std::isfinite(value) || value <= 0.0) return std::nullopt;
-    return value;
 }
 
 // A decimal number written out in digits, with a fraction or not and a minus sign if `signed`:
@@ -117,17 +79,19 @@ std::string StoreDot(CliOptions& options, const std::string& value) {
 // The speed stands for a dot length, which must round to a whole number of milliseconds that a
 // field can hold: from 1 to 2147483647.
 std::string StoreWpm(CliOptions& options, const std::string& value) {
-    options.wpm = Speed(value);
+    options.wpm = SpeedFromText(value);
     if (!options.wpm) return "--wpm needs a speed in words per minute, a decimal number above 0, not '" + value + "'";
-    const double dot = kParisMilliseconds / *options.wpm;
-    if (dot < 0.5) return "--wpm " + value + " makes a dot shorter than 1 ms";
-    if (dot >= INT32_MAX + 0.5) return "--wpm " + value + " makes a dot longer than 2147483647 ms";
+    switch (WpmFitOf(*options.wpm)) {
+        case WpmFit::DotBelowOneMillisecond: return "--wpm " + value + " makes a dot shorter than 1 ms";
+        case WpmFit::DotBeyondField: return "--wpm " + value + " makes a dot longer than 2147483647 ms";
+        case WpmFit::Fits: break;
+    }
     return {};
 }
 
 // Farnsworth timing is defined over words, "PARIS " with its word gap: it keeps words apart.
 std::string StoreFarnsworth(CliOptions& options, const std::string& value) {
-    options.farnsworth = Speed(value);
+    options.farnsworth = SpeedFromText(value);
     options.wordGap = true;
     return options.farnsworth
                ? std::string()
@@ -389,21 +353,20 @@ std::string Combinations(const CliOptions& o) {
 // what is wrong with an overall speed at the dot length, or "".
 std::string FarnsworthProblem(double overallWpm, const std::string& dotText, int32_t rate) {
     const int32_t dot = FieldTextRead(dotText).value;
-    if (dot <= 0) return "--farnsworth needs a dot length above 0 ms";
     char problem[160];  // two numbers of a dozen characters at most in each text
-    if (overallWpm >= WordsPerMinute(dot)) {
-        (void)std::snprintf(problem, sizeof problem, "--farnsworth %g must be below the character speed, %g WPM",
-                            overallWpm, WordsPerMinute(dot));
-        return problem;
+    switch (FarnsworthFitOf(dot, overallWpm, rate)) {
+        case FarnsworthFit::Fits: return {};
+        case FarnsworthFit::NoDot: return "--farnsworth needs a dot length above 0 ms";
+        case FarnsworthFit::NotBelowCharacterSpeed:
+            (void)std::snprintf(problem, sizeof problem, "--farnsworth %g must be below the character speed, %g WPM",
+                                overallWpm, WordsPerMinute(dot));
+            return problem;
+        case FarnsworthFit::WordGapBeyondFile: break;
     }
-    const double wordGap = FarnsworthWordGap(dot, overallWpm, rate);
-    if (wordGap > INT32_MAX) {
-        (void)std::snprintf(problem, sizeof problem,
-                            "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
-                            overallWpm, wordGap / rate, double{INT32_MAX} / rate);
-        return problem;
-    }
-    return {};
+    (void)std::snprintf(problem, sizeof problem,
+                        "--farnsworth %g stretches a word gap to %.4g s, longer than a WAV file holds (%.0f s)",
+                        overallWpm, FarnsworthWordGap(dot, overallWpm, rate) / rate, double{INT32_MAX} / rate);
+    return problem;
 }
 
 // Reads the arguments one at a time into the options; the first problem found is the one told.

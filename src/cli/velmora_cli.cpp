@@ -11,34 +11,11 @@
 #include "cli/options.h"
 #include "frontend/field_warnings.h"
 #include "frontend/message_text.h"
+#include "frontend/runtime_session.h"
 #include "platform/file_output.h"
-#include "runtime/fatal.h"
 #include "runtime/program_texts.h"
-#include "runtime/string_registry.h"
 
 namespace {
-
-// The runtime's out-of-memory report, turned into an exception that unwinds the run (releasing
-// its text values) to CliMain, which ends it with an exit status instead of an abort.
-struct RuntimeOutOfMemoryError : std::bad_alloc {};
-
-void ThrowOutOfMemory(const char*) { throw RuntimeOutOfMemoryError(); }
-
-// The text runtime for the program's life, released however it ends.
-class RuntimeSession {
-  public:
-    RuntimeSession() {
-        RuntimeInit();
-        RuntimeReserve();
-        RuntimeSetFatalReporter(ThrowOutOfMemory);
-    }
-    ~RuntimeSession() {
-        RuntimeSetFatalReporter(nullptr);
-        RuntimeExit();
-    }
-    RuntimeSession(const RuntimeSession&) = delete;
-    RuntimeSession& operator=(const RuntimeSession&) = delete;
-};
 
 std::string OptionSpelling(NumberField field) {
     switch (field) {

@@ -2,27 +2,51 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cinttypes>
-#include <cstdio>
+#include <cstdint>
 
 namespace {
 
-// Seconds with six decimals, the nearest microsecond: exactly the sample's time at the window's
-// rate (1/8000 s is 0.000125 s), and within half a microsecond of it at any other.
-std::string Seconds(int64_t sample, int32_t rate) {
-    const int64_t micro = sample / rate * 1000000 + (sample % rate * 1000000 + rate / 2) / rate;
-    char text[32];
-    (void)std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64, micro / 1000000, micro % 1000000);
-    return text;
+// A row's numbers go into a buffer and are appended at once. A track holds two times per
+// character, so a long message's track formats millions of numbers: written digit by digit, they
+// cost a fraction of what printf or a string per number would (in WebAssembly most of all).
+constexpr std::size_t kRowNumbersSize = 96;  // the longest, an .srt row: 20 + 1 + 23 + 5 + 23 + 1
+
+// Writes `value` (0 or more) in decimal at `out`, with zeros in front to `width` digits; returns
+// the end.
+char* PutDecimal(char* out, int64_t value, int width) noexcept {
+    char digits[20];  // an int64_t has 19 digits at most
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0 || n < width);
+    while (n > 0) *out++ = digits[--n];
+    return out;
 }
 
-// HH:MM:SS and milliseconds, rounded to the nearest, with the separator the format wants.
-std::string Clock(int64_t sample, int32_t rate, char separator) {
+char* PutText(char* out, std::string_view text) noexcept { return std::copy(text.begin(), text.end(), out); }
+
+// Seconds with six decimals, the nearest microsecond: exactly the sample's time at the window's
+// rate (1/8000 s is 0.000125 s), and within half a microsecond of it at any other. 26 characters
+// at the most.
+char* PutSeconds(char* out, int64_t sample, int32_t rate) noexcept {
+    const int64_t micro = sample / rate * 1000000 + (sample % rate * 1000000 + rate / 2) / rate;
+    out = PutDecimal(out, micro / 1000000, 1);
+    *out++ = '.';
+    return PutDecimal(out, micro % 1000000, 6);
+}
+
+// HH:MM:SS and milliseconds, rounded to the nearest, with the separator the format wants: hours
+// of 13 digits and 10 characters more at the most.
+char* PutClock(char* out, int64_t sample, int32_t rate, char separator) noexcept {
     const int64_t ms = sample / rate * 1000 + (sample % rate * 1000 + rate / 2) / rate;
-    char text[40];
-    (void)std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 "%c%03" PRId64, ms / 3600000,
-                  ms / 60000 % 60, ms / 1000 % 60, separator, ms % 1000);
-    return text;
+    out = PutDecimal(out, ms / 3600000, 2);
+    *out++ = ':';
+    out = PutDecimal(out, ms / 60000 % 60, 2);
+    *out++ = ':';
+    out = PutDecimal(out, ms / 1000 % 60, 2);
+    *out++ = separator;
+    return PutDecimal(out, ms % 1000, 3);
 }
 
 constexpr std::size_t kPiece = std::size_t{64} * 1024;
@@ -32,6 +56,43 @@ std::string CsvField(const std::string& field) {
     std::string quoted = "\"";
     for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
+}
+
+
+// One row: the numbers, then the character and its elements.
+void AppendRow(std::string& track, const Label& label, LabelFormat format, std::size_t number, int32_t rate) {
+    char numbers[kRowNumbersSize];
+    char* end = numbers;
+    switch (format) {
+        case LabelFormat::Audacity:
+            end = PutSeconds(end, label.startSample, rate);
+            *end++ = '\t';
+            end = PutSeconds(end, label.endSample, rate);
+            *end++ = '\t';
+            break;
+        case LabelFormat::SubRip:
+        case LabelFormat::WebVtt: {
+            const char separator = format == LabelFormat::SubRip ? ',' : '.';
+            if (format == LabelFormat::SubRip) end = PutText(PutDecimal(end, static_cast<int64_t>(number), 1), "\n");
+            end = PutText(PutClock(end, label.startSample, rate, separator), " --> ");
+            end = PutText(PutClock(end, label.endSample, rate, separator), "\n");
+            break;
+        }
+        case LabelFormat::Csv:
+            end = PutText(PutSeconds(end, label.startSample, rate), ",");
+            end = PutText(PutSeconds(end, label.endSample, rate), ",");
+            break;
+    }
+    track.append(numbers, end);
+    if (format == LabelFormat::Csv) {
+        track += CsvField(std::string(label.text));
+        track += ',';
+    } else {
+        track += label.text;
+        track += ' ';
+    }
+    track += label.elements;
+    track += format == LabelFormat::SubRip || format == LabelFormat::WebVtt ? "\n\n" : "\n";
 }
 
 }  // namespace
@@ -56,26 +117,9 @@ LabelTrackWriter::LabelTrackWriter(LabelFormat format, Sink sink, int32_t rate)
 }
 
 bool LabelTrackWriter::Add(const Label& label) {
-    const std::string text = std::string(label.text) + " " + std::string(label.elements);
-    switch (format_) {
-        case LabelFormat::Audacity:
-            buffer_ += Seconds(label.startSample, rate_) + "\t" + Seconds(label.endSample, rate_) + "\t" + text + "\n";
-            break;
-        case LabelFormat::SubRip:
-            buffer_ += std::to_string(++number_) + "\n" + Clock(label.startSample, rate_, ',') + " --> " +
-                       Clock(label.endSample, rate_, ',') + "\n" + text + "\n\n";
-            break;
-        case LabelFormat::WebVtt:
-            buffer_ += Clock(label.startSample, rate_, '.') + " --> " + Clock(label.endSample, rate_, '.') + "\n" + text + "\n\n";
-            break;
-        case LabelFormat::Csv:
-            buffer_ += Seconds(label.startSample, rate_) + "," + Seconds(label.endSample, rate_) + "," +
-                       CsvField(std::string(label.text)) + "," + std::string(label.elements) + "\n";
-            break;
-    }
+    AppendRow(buffer_, label, format_, ++number_, rate_);
     return HandOn(kPiece);
 }
-
 bool LabelTrackWriter::Finish() { return HandOn(0); }
 
 // Hands the buffer on once it holds `atLeast` bytes (all of it for 0).

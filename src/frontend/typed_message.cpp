@@ -34,8 +34,8 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     return prepared;
 }
 
-bool CharacterLabelsWrite(const TypedMessage& message, const std::vector<CharacterSpan>& spans,
-                          LabelTrackWriter& writer) {
+bool CharacterLabelsEach(const TypedMessage& message, const std::vector<CharacterSpan>& spans,
+                         const std::function<bool(const Label&)>& take) {
     const MessageText& text = message.text;
     std::size_t next = 0;
     std::size_t at = 0;
@@ -46,7 +46,7 @@ bool CharacterLabelsWrite(const TypedMessage& message, const std::vector<Charact
             const CodeEntry* entry = CodeLookup(static_cast<unsigned char>(text.cp932[at]));
             if (entry == nullptr || next == spans.size()) continue;
             const std::string typed = message.Typed(k, inputAt, size.input);
-            if (!writer.Add({spans[next].start, spans[next].end, typed, entry->sequence})) return false;
+            if (!take({spans[next].start, spans[next].end, typed, entry->sequence})) return false;
             ++next;
         }
         inputAt += size.input;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +38,8 @@ struct TypedMessage {
 // The report of left-out characters names them, and counts their positions, as typed.
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options);
 
-// One label per sounded character, with the character as the user gave it: the k-th span belongs
-// to the k-th byte of the converted message that has a code. The message must have been mapped.
-// False when the writer stopped.
-bool CharacterLabelsWrite(const TypedMessage& message, const std::vector<CharacterSpan>& spans,
-                          LabelTrackWriter& writer);
+// One label per sounded character, with the character as the user gave it, handed to `take` in
+// order: the k-th span belongs to the k-th byte of the converted message that has a code. The
+// message must have been mapped. False when `take` stopped it by returning false.
+bool CharacterLabelsEach(const TypedMessage& message, const std::vector<CharacterSpan>& spans,
+                         const std::function<bool(const Label&)>& take);
