@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
+
+#include "cli/diagnostics.h"
+#include "frontend/code_page.h"
+#include "frontend/message_text.h"
+#include "platform/file_output.h"
 
 namespace {
 
@@ -44,8 +50,10 @@ std::size_t BatchLastLineNumber(std::string_view input) {
     return last;
 }
 
-BatchNames::BatchNames(std::size_t largestLineNumber, std::string labelExtension)
-    : digits_(std::max(kLeastDigits, DigitsOf(largestLineNumber))), labelExtension_(std::move(labelExtension)) {}
+BatchNames::BatchNames(std::size_t largestLineNumber, std::string audioExtension, std::string labelExtension)
+    : digits_(std::max(kLeastDigits, DigitsOf(largestLineNumber))),
+      audioExtension_(std::move(audioExtension)),
+      labelExtension_(std::move(labelExtension)) {}
 
 std::string BatchNames::Named(std::size_t lineNumber, std::string_view extension) const {
     char stem[32];  // 20 digits at most
@@ -61,7 +69,7 @@ bool BatchNames::IsBatchFile(std::string_view name) const {
         return false;
     }
     const std::string_view extension = name.substr(dot);
-    return SameIgnoringCase(extension, ".wav") ||
+    return SameIgnoringCase(extension, audioExtension_) ||
            (!labelExtension_.empty() && SameIgnoringCase(extension, labelExtension_));
 }
 
@@ -105,4 +113,127 @@ std::filesystem::path PathFromUtf8(std::string_view utf8) {
 std::string Utf8Path(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
     return std::string(utf8.begin(), utf8.end());
+}
+
+namespace {
+
+// How bad an exit status is, for the worst of a batch: out of memory, a failed file, a refusal.
+int Severity(int exitCode) {
+    switch (exitCode) {
+        case kExitWritten: return 0;
+        case kExitRefused: return 1;
+        case kExitFileFailed: return 2;
+        default: return 3;
+    }
+}
+
+// Up to a dozen names, then how many more.
+std::string NameList(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 12;
+    std::string list;
+    for (std::size_t k = 0; k < names.size() && k < kShown; ++k) list += (k > 0 ? ", " : "") + SafeToShow(names[k]);
+    if (names.size() > kShown) list += " and " + std::to_string(names.size() - kShown) + " more";
+    return list;
+}
+
+// The batch's folder, made if need be, and the files an earlier batch left in it.
+struct BatchFolder {
+    std::filesystem::path path;
+    std::string shown;                 // 'drills/', for messages
+    std::vector<std::string> earlier;  // names, UTF-8
+};
+
+// Makes the folder and finds an earlier batch's files; kExitWritten when the lines may be
+// written. Without --overwrite, files of an earlier batch stop the run before anything changes.
+int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFolder& folder) {
+    if (const std::error_code made = BatchFolderMake(folder.path)) {
+        Say("velmora-cli: cannot make the folder " + folder.shown + ": " + made.message() + "\n");
+        return kExitFileFailed;
+    }
+    std::error_code error;
+    folder.earlier = BatchFilesIn(folder.path, names, error);
+    if (error) {
+        Say("velmora-cli: cannot read the folder " + folder.shown + ": " + error.message() + "\n");
+        return kExitFileFailed;
+    }
+    if (folder.earlier.empty() || options.overwrite) return kExitWritten;
+    return UsageError("the folder " + folder.shown + " holds files of an earlier batch: " + NameList(folder.earlier) +
+                      "; give --overwrite to remove them, or another folder");
+}
+
+// Whether an earlier batch's file is one of `kept` (this run's, by name): the same name, or one
+// that differs in case only and is the same file (as on Windows, whose names ignore case).
+bool IsKept(const std::filesystem::path& file, const std::string& name,
+            const std::unordered_map<std::string, std::string>& kept) {
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(), AsciiLower);
+    const auto found = kept.find(key);
+    if (found == kept.end()) return false;
+    const auto ours = PlatformPathFromUtf8(found->second);
+    const auto earlier = PlatformPathFromUtf8(Utf8Path(file));
+    return ours && earlier && FileTargetsMatch(ours->c_str(), earlier->c_str());
+}
+
+// With --overwrite, once the lines are done: every file of an earlier batch that this run did not
+// put in place goes, so that the folder holds this run alone. The file of a line whose save
+// failed, or that ran out of memory, stays as it was, as a failed run promises. `kept` are the
+// files of those lines and of the lines written: their names in lower case, and their paths.
+int BatchFolderClear(const CliOptions& options, const BatchFolder& folder,
+                     const std::unordered_map<std::string, std::string>& kept) {
+    std::size_t removed = 0;
+    for (const std::string& name : folder.earlier) {
+        const std::filesystem::path file = folder.path / PathFromUtf8(name);
+        if (IsKept(file, name, kept)) continue;
+        if (const std::string why = BatchFileRemove(file); !why.empty()) {
+            Say("velmora-cli: cannot remove " + SafeToShow(name) + " of an earlier batch from " + folder.shown + ": " +
+                why + "\n");
+            return kExitFileFailed;
+        }
+        ++removed;
+    }
+    if (removed > 0 && !options.quiet) {
+        const std::string files = removed == 1 ? "1 file" : std::to_string(removed) + " files";
+        Say("velmora-cli: removed " + files + " of an earlier batch from " + folder.shown + "\n");
+    }
+    return kExitWritten;
+}
+
+}  // namespace
+
+int RunBatch(const RunSettings& run, std::string_view input) {
+    const CliOptions& options = run.options;
+    const std::size_t lastLine = BatchLastLineNumber(input);
+    if (lastLine == 0) {
+        if (!options.quiet) Say("velmora-cli: the input has no line to sound (it is empty or blank); nothing written\n");
+        return kExitRefused;
+    }
+    const std::string extension = options.labels ? options.labels->substr(options.labels->find_last_of('.')) : "";
+    const std::string audioExtension = AudioFileExtension(options.format);
+    const BatchNames names(lastLine, audioExtension, extension);
+    BatchFolder folder{PathFromUtf8(*options.output), "'" + SafeToShow(*options.output) + "'", {}};
+    if (!options.dryRun) {
+        if (const int status = BatchFolderOpen(options, names, folder); status != kExitWritten) return status;
+    }
+    int worst = kExitWritten;
+    std::unordered_map<std::string, std::string> kept;  // the files this run put in place, or left as they were
+    BatchLineReader reader(input);
+    for (BatchLine line; reader.Next(line);) {
+        const auto named = [&](std::string_view suffix) { return Utf8Path(folder.path / names.Named(line.number, suffix)); };
+        const std::string prefix = "velmora-cli: line " + std::to_string(line.number) + ": ";
+        Job job{std::string(line.text), options.dryRun ? "" : named(audioExtension), std::nullopt, prefix, prefix};
+        if (options.labels) job.labels = named(extension);
+        const int status = RunJob(run, job);
+        if (status == kExitWritten || status == kExitFileFailed || status == kExitOutOfMemory) {
+            for (const std::string& suffix : {audioExtension, extension}) {
+                if (suffix.empty()) continue;
+                std::string key = names.Named(line.number, suffix);
+                std::transform(key.begin(), key.end(), key.begin(), AsciiLower);
+                kept.emplace(std::move(key), named(suffix));
+            }
+        }
+        if (Severity(status) > Severity(worst)) worst = status;
+    }
+    if (options.dryRun || folder.earlier.empty()) return worst;
+    const int cleared = BatchFolderClear(options, folder, kept);
+    return Severity(cleared) > Severity(worst) ? cleared : worst;
 }

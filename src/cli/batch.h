@@ -2,6 +2,8 @@
 // --output names, called after its line number (0001.wav, and 0001.srt beside it for labels).
 #pragma once
 
+#include "cli/job.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -35,16 +37,19 @@ std::size_t BatchLastLineNumber(std::string_view input);
 // least 4, so that the names sort in the order of the lines.
 class BatchNames {
   public:
-    // `labelExtension` is ".srt" or the like, or empty for a batch without labels.
-    BatchNames(std::size_t largestLineNumber, std::string labelExtension);
+    // `audioExtension` is ".wav" or the like; `labelExtension` ".srt" or the like, or empty for a
+    // batch without labels.
+    BatchNames(std::size_t largestLineNumber, std::string audioExtension, std::string labelExtension);
 
     std::string Named(std::size_t lineNumber, std::string_view extension) const;
     // Whether a file of this name could come from a batch that writes these kinds of file: 4 or
-    // more digits, then .wav or the label extension, in any case (Windows does not tell them apart).
+    // more digits, then the audio or the label extension, in any case (Windows does not tell them
+    // apart).
     bool IsBatchFile(std::string_view name) const;
 
   private:
     int digits_ = 4;
+    std::string audioExtension_;
     std::string labelExtension_;
 };
 
@@ -63,3 +68,7 @@ std::string BatchFileRemove(const std::filesystem::path& file);
 // A path given in UTF-8, and a path as UTF-8.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8Path(const std::filesystem::path& path);
+
+// Runs every line as a job of its own; a refused line does not stop the rest. The exit status is
+// the worst of the lines: out of memory, then a failed file, then a refused line.
+int RunBatch(const RunSettings& run, std::string_view input);

@@ -27,6 +27,13 @@ InputRead ReadStandardInput();
 InputRead ReadInputFile(const std::string& utf8Path);
 
 // From here on, an interrupt (SIGINT, SIGTERM or SIGHUP; on Windows Ctrl+C, Ctrl+Break or
-// closing the console) removes the temporary file of a save in progress and ends the process
-// with 128 + the signal's number. A signal the program was started with ignored stays ignored.
+// closing the console) removes the temporary files of a save in progress, writes the notice
+// below to standard error and ends the process with 128 + the signal's number. An interrupt that
+// comes while a file is committed waits until it is (interrupt_hold.h). A signal the program was
+// started with ignored stays ignored.
 void ConsoleEndOnInterrupt();
+
+// What an interrupt says before the program ends (UTF-8, a whole line; empty for nothing): which
+// files of the save in progress are new and which are as they were. Changed while interrupts are
+// held, so that it always matches the files.
+void ConsoleSetInterruptNotice(std::string_view notice);

@@ -7,8 +7,13 @@
 
 #include "cli/console.h"
 #include "platform/file_output.h"
+#include "platform/interrupt_hold.h"
 
 namespace {
+
+// A plain buffer, which lives as long as the process: a handler may read it at any time.
+char g_interruptNotice[8192];
+std::size_t g_interruptNoticeSize = 0;
 
 bool WriteAll(int fd, std::string_view bytes, int* systemError) {
     while (!bytes.empty()) {
@@ -52,8 +57,12 @@ InputRead ReadAll(int fd) {
     return read;
 }
 
+// Only async-signal-safe calls; the notice is never changed while this can run.
 extern "C" void EndOnInterrupt(int signal) {
     FileWriteAbandon();
+    if (g_interruptNoticeSize > 0) {
+        [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, g_interruptNotice, g_interruptNoticeSize);
+    }
     ::_exit(128 + signal);
 }
 
@@ -98,4 +107,9 @@ void ConsoleEndOnInterrupt() {
         for (const int other : kInterrupts) sigaddset(&handler.sa_mask, other);  // one handler at a time
         ::sigaction(signal, &handler, nullptr);
     }
+}
+
+void ConsoleSetInterruptNotice(std::string_view notice) {
+    const InterruptsHeld held;
+    g_interruptNoticeSize = notice.copy(g_interruptNotice, sizeof g_interruptNotice);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "frontend/code_page.h"
+#include "morse/exact_tone.h"
 #include "morse/message_characters.h"
 #include "morse/tone.h"
 #include "wav/audio_image.h"
@@ -34,20 +35,51 @@ std::string Elements(const char* message, const CodeTable& codes) {
     return elements;
 }
 
-std::string Milliseconds(int64_t samples) { return Format("%.4g ms", static_cast<double>(samples) / kSamplesPerMillisecond); }
+std::string Milliseconds(int64_t ticks, int32_t rate) {
+    return Format("%.4g ms", static_cast<double>(ticks) / rate);  // ticks / 1000 samples, at rate / 1000 a millisecond
+}
 
 std::string Counted(int64_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
 // What the listener hears, taken from the samples the tone writer makes.
-std::string ToneLine(int32_t frequency, int32_t volume) {
+std::string WindowToneLine(int32_t frequency, int32_t volume) {
     const ToneHeard heard = ToneAsHeard(frequency, volume);
     const std::string asked = std::to_string(static_cast<uint32_t>(frequency)) + " Hz";
     if (heard.period == 0) return asked + ": no tone (0 and above 8000 Hz are silent)";
     if (!heard.audible) return asked + ": no tone (every sample is silence at this frequency and volume)";
     return asked + " sounds as " + Format("%.1f Hz", heard.hertz) + " (a period of " +
            Counted(heard.period, "sample") + "), volume " + std::to_string(volume);
+}
+
+std::string ToneLine(const SynthesisRequest& request, const SynthesisPlan& plan) {
+    if (!request.UsesExactTone()) return WindowToneLine(request.frequency, request.volume);
+    const std::string asked = std::to_string(static_cast<uint32_t>(request.frequency)) + " Hz";
+    if (!ExactToneSounds(request.frequency, plan.format)) {
+        return asked + ": no tone (only 1 to " + std::to_string((plan.format.rate - 1) / 2) + " Hz have one at " +
+               std::to_string(plan.format.rate) + " samples/s)";
+    }
+    return asked + " exactly, volume " + std::to_string(request.volume);
+}
+
+// The sound beyond the window's: format, edges, pads and noise.
+std::string SoundLine(const SynthesisRequest& request, const SynthesisPlan& plan) {
+    const int32_t rate = plan.format.rate;
+    std::string line = std::to_string(plan.format.bits) + "-bit, " + std::to_string(rate) + " samples/s";
+    if (request.UsesExactTone()) {
+        line += plan.rise.samples > 0 ? ", edges of " + Milliseconds(plan.rise.samples * kTicksPerSample, rate) +
+                                            " (raised cosine)"
+                                      : ", keyed hard";
+    }
+    if (plan.padSamples > 0) {
+        line += ", " + Milliseconds(plan.padSamples * kTicksPerSample, rate) + " of silence before and after";
+    }
+    if (request.noise) {
+        line += ", noise at " + Format("%g dB", request.noise->snrDecibels) + " (seed " +
+                std::to_string(request.noise->seed) + ")";
+    }
+    return line;
 }
 
 std::string SpeedLine(const SynthesisRequest& request) {
@@ -77,15 +109,19 @@ std::string DryRunReport(const SynthesisRequest& request, const SynthesisPlan& p
                   " ms do not fit a WAV file)\n";
     } else {
         report += "samples:  " + std::to_string(plan.sampleCount) + " (a file of " +
-                  std::to_string(WavFileSize(static_cast<uint32_t>(plan.sampleCount))) + " bytes)\n";
-        report += "duration: " + Format("%.3f s", plan.sampleCount / double{kSamplesPerSecond}) + "\n";
+                  std::to_string(WavFileSize(static_cast<uint32_t>(plan.sampleCount), plan.format)) + " bytes)\n";
+        report += "duration: " + Format("%.3f s", plan.sampleCount / static_cast<double>(plan.format.rate)) + "\n";
     }
     report += "speed:    " + SpeedLine(request) + "\n";
     if (!request.style.IsWindowTiming() && dot > 0) {
-        report += "gaps:     " + Milliseconds(plan.timing.characterGap) + " between characters";
-        if (request.style.words == WordBreaks::Kept) report += ", " + Milliseconds(plan.timing.wordGap) + " between words";
+        const int32_t rate = plan.format.rate;
+        report += "gaps:     " + Milliseconds(plan.ticks.characterGap, rate) + " between characters";
+        if (request.style.words == WordBreaks::Kept) {
+            report += ", " + Milliseconds(plan.ticks.wordGap, rate) + " between words";
+        }
         report += "\n";
     }
-    report += "tone:     " + ToneLine(request.frequency, request.volume) + "\n";
+    report += "tone:     " + ToneLine(request, plan) + "\n";
+    if (!request.IsWindowSound()) report += "sound:    " + SoundLine(request, plan) + "\n";
     return report;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "morse/exact_tone.h"
 #include "morse/parameters.h"
 #include "morse/timing.h"
 #include "morse/tone.h"
@@ -56,12 +57,22 @@ std::optional<std::string> FrequencySaid(const std::string& text, int32_t volume
     return std::nullopt;
 }
 
-std::optional<std::string> VolumeSaid(const std::string& text) {
+// The exact tone has a pitch for every frequency below half the rate; it is silent elsewhere.
+std::optional<std::string> ExactFrequencySaid(const std::string& text, SoundFormat format) {
+    const FieldReading frequency = Read(text);
+    if (!ExactToneSounds(frequency.value, format)) {
+        return "gives no tone: at " + std::to_string(format.rate) + " samples per second only 1 to " +
+               std::to_string((format.rate - 1) / 2) + " Hz have one, and the elements are silent";
+    }
+    return ReadAs(frequency, " Hz");
+}
+
+std::optional<std::string> VolumeSaid(const std::string& text, bool exactTone) {
     const FieldReading volume = Read(text);
     if (volume.value == 0) return "is read as 0: every element is silent";
     if (volume.value > 127 || volume.value < -127) {
-        return "is read as " + std::to_string(volume.value) +
-               ", beyond 127: the loudest samples wrap around and sound distorted";
+        return "is read as " + std::to_string(volume.value) + ", beyond 127: the loudest samples " +
+               (exactTone ? "are clipped" : "wrap around") + " and sound distorted";
     }
     return ReadAs(volume, "");
 }
@@ -84,14 +95,24 @@ std::optional<std::string> WpmSaid(double asked) {
 }  // namespace
 
 std::vector<FieldWarning> FieldWarnings(const std::string& dotText, const std::string& frequencyText,
-                                        const std::string& volumeText, std::optional<double> wpm) {
+                                        const std::string& volumeText, std::optional<double> wpm,
+                                        const std::optional<SoundFormat>& exactTone) {
     std::vector<FieldWarning> warnings;
     const auto add = [&warnings](NumberField field, const std::string& typed, std::optional<std::string> said) {
         if (said) warnings.push_back({field, typed, std::move(*said)});
     };
     add(NumberField::Dot, dotText, DotSaid(dotText));
-    add(NumberField::Frequency, frequencyText, FrequencySaid(frequencyText, Read(volumeText).value));
-    add(NumberField::Volume, volumeText, VolumeSaid(volumeText));
+    add(NumberField::Frequency, frequencyText,
+        exactTone ? ExactFrequencySaid(frequencyText, *exactTone)
+                  : FrequencySaid(frequencyText, Read(volumeText).value));
+    add(NumberField::Volume, volumeText, VolumeSaid(volumeText, exactTone.has_value()));
     if (wpm) add(NumberField::Wpm, Number("%.6g", *wpm), WpmSaid(*wpm));
     return warnings;
+}
+
+std::optional<std::string> RiseWarning(const Rise& rise, int32_t rate) {
+    if (!rise.clamped) return std::nullopt;
+    char edge[32];
+    (void)std::snprintf(edge, sizeof edge, "%.4g ms", static_cast<double>(rise.samples) * 1000.0 / rate);
+    return std::string("is longer than half a dot: each edge takes ") + edge + ", half the shortest element";
 }

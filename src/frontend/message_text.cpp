@@ -1,7 +1,9 @@
 #include "frontend/message_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <unordered_map>
 
 #include "frontend/code_page.h"
@@ -68,32 +70,25 @@ class MessageBuilder {
     MessageBuilder(std::size_t inputSize, const MessageTextOptions& options)
         : options_(options), codes_(CodeTableOf(options.codes)) {
         text_.cp932.reserve(inputSize);
+        if (options.mapCharacters) text_.characterSizes.reserve(inputSize);
     }
 
-    // Adds the prosign at the front of `rest` (the same bytes in UTF-8 and code page 932), whose
-    // characters all sound, and returns its size; 0 when none starts there.
-    std::size_t AddProsignAt(std::string_view rest) {
-        const std::size_t size = ProsignSize(rest, codes_);
-        for (std::size_t k = 0; k < size; ++k) {
-            Next(rest.substr(k, 1));
-            Append(rest.substr(k, 1));
-        }
-        return size;
-    }
-
-    // Starts the next input character; `utf8` is how the user gave it.
-    void Next(std::string_view utf8) {
+    // Starts the next input character, `inputSize` bytes of the input.
+    void Next(std::size_t inputSize) {
         ++position_;
-        if (options_.mapCharacters) text_.characters.emplace_back(utf8);
+        if (options_.mapCharacters) text_.characterSizes.push_back({static_cast<uint8_t>(inputSize), 0});
     }
 
     // Appends the bytes of the character and notes it if any of them will not be sounded: a
     // double-byte character may sound as its second byte alone, the character that byte happens
     // to be (the window's byte-by-byte pass, which every table follows). Whitespace that parts
-    // words is not left out.
+    // words is not left out, nor are the brackets of a prosign, which only the brackets' text in
+    // code page 932 tells (a character left out between them takes no place in it).
     template <typename Describe>
     void Add(std::string_view bytes, Describe describe) {
-        Append(bytes);
+        text_.cp932 += bytes;
+        if (options_.mapCharacters) text_.characterSizes.back().cp932 = static_cast<uint8_t>(bytes.size());
+        if (codes_.HasProsigns() && AddedBracket(bytes, describe)) return;
         using Kind = MessageCharacter::Kind;
         const MessageCharacter character = MessageCharacterAt(bytes, codes_);
         if (character.kind == Kind::Sounded && character.letters.size() == bytes.size()) return;
@@ -109,12 +104,65 @@ class MessageBuilder {
     // Notes the character as left out, as the user typed it.
     template <typename Describe>
     void LeaveOut(std::string_view bytes, LeftOutCharacter::Why why, Describe describe) {
+        LeaveOutAt(position_, bytes, why, describe);
+    }
+
+    // In the order of their first occurrence, which an opening bracket noted late keeps too.
+    MessageText Take() {
+        LeaveOutOpeningBracket();
+        text_.leftOut = leftOut_.Take();
+        std::stable_sort(text_.leftOut.begin(), text_.leftOut.end(), [](const auto& a, const auto& b) {
+            return a.firstPositions.front() < b.firstPositions.front();
+        });
+        return std::move(text_);
+    }
+
+  private:
+    // An opening bracket that may begin a prosign: where it stands, and how it is described.
+    struct OpeningBracket {
+        std::size_t position = 0;  // of the input character
+        std::size_t at = 0;        // in cp932
+        LeftOutCharacter described;
+    };
+
+    // Handles '<' and '>', just appended: an opening bracket waits for the closing bracket that
+    // may make it a prosign; the first closing bracket after it decides, with the reading of the
+    // code table's characters. True when the bracket is handled; a closing bracket that closes
+    // nothing is then left out as any other character.
+    template <typename Describe>
+    bool AddedBracket(std::string_view bytes, Describe describe) {
+        if (bytes == "<") {
+            LeaveOutOpeningBracket();
+            opening_ = OpeningBracket{position_, text_.cp932.size() - 1, {}};
+            describe(opening_->described);
+            return true;
+        }
+        if (bytes != ">" || !opening_) return false;
+        const std::string_view from = std::string_view(text_.cp932).substr(opening_->at);
+        const bool prosign = ProsignSize(from, codes_) == from.size();
+        if (prosign) opening_.reset();
+        LeaveOutOpeningBracket();
+        return prosign;
+    }
+
+    void LeaveOutOpeningBracket() {
+        if (!opening_) return;
+        const LeftOutCharacter described = opening_->described;
+        LeaveOutAt(opening_->position, "<", LeftOutCharacter::Why::NoMorseCode, [&described](LeftOutCharacter& c) {
+            c.shown = described.shown;
+            c.code = described.code;
+        });
+        opening_.reset();
+    }
+
+    template <typename Describe>
+    void LeaveOutAt(std::size_t position, std::string_view bytes, LeftOutCharacter::Why why, Describe describe) {
         if (options_.folding == nullptr) {
-            leftOut_.Add(position_, bytes, why, describe);
+            leftOut_.Add(position, bytes, why, describe);
             return;
         }
-        const std::size_t index = options_.folding->origin.at(position_ - 1);
-        const std::string_view typed = TypedCharacter(options_.typed, *options_.folding, position_ - 1);
+        const std::size_t index = options_.folding->origin.at(position - 1);
+        const std::string_view typed = TypedCharacter(options_.typed, *options_.folding, position - 1);
         leftOut_.Add(index + 1, typed, why, [&](LeftOutCharacter& c) {
             describe(c);
             char32_t codePoint = 0;
@@ -124,21 +172,9 @@ class MessageBuilder {
         });
     }
 
-    MessageText Take() {
-        text_.leftOut = leftOut_.Take();
-        return std::move(text_);
-    }
-
-  private:
-    void Append(std::string_view bytes) {
-        text_.cp932 += bytes;
-        if (options_.mapCharacters) {
-            text_.characterOfByte.insert(text_.characterOfByte.end(), bytes.size(), static_cast<uint32_t>(position_ - 1));
-        }
-    }
-
     MessageTextOptions options_;
     const CodeTable& codes_;
+    std::optional<OpeningBracket> opening_;
     MessageText text_;
     LeftOutCollector leftOut_;
     std::size_t position_ = 0;
@@ -147,13 +183,9 @@ class MessageBuilder {
 MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        if (const std::size_t prosign = message.AddProsignAt(input.substr(at))) {
-            at += prosign;
-            continue;
-        }
         char32_t codePoint = 0;
         const std::size_t n = Utf8Decode(input.substr(at), codePoint);
-        message.Next(input.substr(at, n == 0 ? 1 : n));
+        message.Next(n == 0 ? 1 : n);
         if (n == 0) {
             message.LeaveOut(input.substr(at, 1), LeftOutCharacter::Why::NotUtf8, [&](LeftOutCharacter& c) {
                 c.code = Hex("0x%02X", static_cast<unsigned char>(input[at]));
@@ -184,13 +216,9 @@ MessageText FromUtf8(std::string_view input, const MessageTextOptions& options) 
 MessageText FromCp932(std::string_view input, const MessageTextOptions& options) {
     MessageBuilder message(input.size(), options);
     for (std::size_t at = 0; at < input.size();) {
-        if (const std::size_t prosign = message.AddProsignAt(input.substr(at))) {
-            at += prosign;
-            continue;
-        }
         const std::string_view bytes = input.substr(at, Cp932CharacterSize(input.substr(at)));
         at += bytes.size();
-        message.Next(options.mapCharacters ? Utf8FromCp932(bytes) : std::string());
+        message.Next(bytes.size());
         message.Add(bytes, [&bytes](LeftOutCharacter& c) {
             c.shown = Shown(Utf8FromCp932(bytes));
             c.code = Hex("0x%02X", static_cast<unsigned char>(bytes[0]));

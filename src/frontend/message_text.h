@@ -29,17 +29,22 @@ struct LeftOutCharacter {
     std::vector<std::size_t> firstPositions;  // 1-based, in characters of the input; a few at most
 };
 
+// How many bytes one input character takes in the input and gives in `cp932`: walked in order,
+// the sizes give each character's place in both.
+struct CharacterSize {
+    uint8_t input = 0;  // 1 to 4
+    uint8_t cp932 = 0;  // 0 to 2
+};
+
 struct MessageText {
     std::string cp932;
     std::vector<LeftOutCharacter> leftOut;  // in the order of their first occurrence
-    // Only when asked for, to tell where each byte came from: for each byte of cp932, the index of
-    // the input character it belongs to, and each input character in UTF-8.
-    std::vector<uint32_t> characterOfByte;
-    std::vector<std::string> characters;
+    // Only when asked for, to tell where each byte came from: one entry per input character.
+    std::vector<CharacterSize> characterSizes;
 };
 
 struct MessageTextOptions {
-    bool mapCharacters = false;  // fill characterOfByte and characters
+    bool mapCharacters = false;  // fill characterSizes
     bool wordGaps = false;       // whitespace parts words: it is not reported as left out
     CodeSet codes = CodeSet::Window;  // what is sounded, and so what is reported as left out
     // When the input is the folded form of what the user typed: the typed text and its folding.

@@ -3,8 +3,10 @@
 #include "frontend/code_page.h"
 #include "morse/message_characters.h"
 
-std::string TypedMessage::Typed(std::size_t k) const {
-    return foldedKana ? std::string(TypedCharacter(typed, folded, k)) : text.characters[k];
+std::string TypedMessage::Typed(std::size_t k, std::size_t offset, std::size_t size) const {
+    if (foldedKana) return std::string(TypedCharacter(typed, folded, k));
+    const std::string_view read = std::string_view(input).substr(offset, size);
+    return inputIsCp932 ? Utf8FromCp932(read) : std::string(read);
 }
 
 TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& options) {
@@ -13,6 +15,10 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     MessageTextOptions conversion{options.mapCharacters, options.wordGaps, options.codes, nullptr, {}};
     if (!options.foldKana) {
         prepared.text = MessageTextFrom(input, options.encoding, conversion);
+        if (options.mapCharacters) {
+            prepared.input = std::move(input);
+            prepared.inputIsCp932 = options.encoding == MessageEncoding::Cp932;
+        }
         return prepared;
     }
     prepared.foldedKana = true;
@@ -21,32 +27,66 @@ TypedMessage TypedMessageFrom(std::string input, const TypedMessageOptions& opti
     conversion.folding = &prepared.folded;
     conversion.typed = prepared.typed;
     prepared.text = MessageTextFrom(prepared.folded.utf8, MessageEncoding::Utf8, conversion);
-    if (!options.mapCharacters) prepared = TypedMessage{std::move(prepared.text), {}, {}, false, options.codes};
+    if (!options.mapCharacters) {
+        TypedMessage bare;
+        bare.text = std::move(prepared.text);
+        bare.codes = options.codes;
+        return bare;
+    }
     return prepared;
 }
 
-std::vector<Label> CharacterLabels(const TypedMessage& message, const std::vector<CharacterSpan>& spans) {
-    const MessageText& text = message.text;
+namespace {
+
+// The input characters behind the bytes of the converted message, read forward.
+class TypedCharacters {
+  public:
+    explicit TypedCharacters(const TypedMessage& message) : message_(message) {}
+
+    // The characters as typed that gave bytes [at, end) of the converted message, which lie at or
+    // after those asked for before.
+    std::string Between(std::size_t at, std::size_t end) {
+        const auto& sizes = message_.text.characterSizes;
+        for (; k_ < sizes.size() && cp932At_ + sizes[k_].cp932 <= at; ++k_) {
+            cp932At_ += sizes[k_].cp932;
+            inputAt_ += sizes[k_].input;
+        }
+        std::string typed;
+        std::size_t cp932At = cp932At_;
+        std::size_t inputAt = inputAt_;
+        for (std::size_t j = k_; j < sizes.size() && cp932At < end; ++j) {
+            if (sizes[j].cp932 > 0) typed += message_.Typed(j, inputAt, sizes[j].input);
+            cp932At += sizes[j].cp932;
+            inputAt += sizes[j].input;
+        }
+        return typed;
+    }
+
+  private:
+    const TypedMessage& message_;
+    std::size_t k_ = 0;        // the first character that may give a byte at or after those asked for
+    std::size_t cp932At_ = 0;  // where its bytes start in the converted message
+    std::size_t inputAt_ = 0;  // and in the conversion's input
+};
+
+}  // namespace
+
+bool CharacterLabelsEach(const TypedMessage& message, const std::vector<CharacterSpan>& spans,
+                         const std::function<bool(const Label&)>& take) {
     const CodeTable& codes = CodeTableOf(message.codes);
-    std::vector<Label> labels;
-    labels.reserve(spans.size());
-    std::string_view rest = text.cp932;
-    for (std::size_t at = 0; !rest.empty() && labels.size() < spans.size();) {
+    TypedCharacters typed(message);
+    std::size_t next = 0;
+    std::string_view rest = message.text.cp932;
+    for (std::size_t at = 0; !rest.empty() && next < spans.size();) {
         const MessageCharacter character = MessageCharacterAt(rest, codes);
-        const std::size_t end = at + character.size;
         rest.remove_prefix(character.size);
         if (character.kind == MessageCharacter::Kind::Sounded) {
-            // Each character as typed once: a double-byte character's bytes come from one.
-            std::string typed;
-            for (std::size_t k = at; k < end; ++k) {
-                if (k == at || text.characterOfByte[k] != text.characterOfByte[k - 1]) {
-                    typed += message.Typed(text.characterOfByte[k]);
-                }
-            }
-            const CharacterSpan& span = spans[labels.size()];
-            labels.push_back({span.start, span.end, std::move(typed), ElementsOf(character.letters, codes)});
+            const std::string text = typed.Between(at, at + character.size);
+            const std::string elements = ElementsOf(character.letters, codes);
+            if (!take({spans[next].start, spans[next].end, text, elements})) return false;
+            ++next;
         }
-        at = end;
+        at += character.size;
     }
-    return labels;
+    return true;
 }

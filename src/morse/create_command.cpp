@@ -24,12 +24,14 @@ CreateOutcome ShowRefusal(Form& form, SynthesisOutcome why) {
 }
 
 // The form's save dialog and file, then the box that says how it went. A failed or short write
-// is reported, never shown as success. The cause names the target and the system's reason, for
-// a form that can show it.
+// is reported, never shown as success. The old file is kept, except by a rewrite in place that
+// failed part-way, which the cause says. The cause names the target and the system's reason,
+// for a form that can show it.
 CreateOutcome SaveAndReport(Form& form, const Synthesis& audio) {
     const SaveReport saved = form.Save(audio.Bytes());
-    const std::string cause =
+    std::string cause =
         saved.systemError != 0 ? saved.target + ": " + SystemErrorText(saved.systemError) : std::string();
+    if (saved.partlyWritten) cause += "; it was being rewritten in place and now holds part of the new file";
     switch (saved.outcome) {
         case SaveOutcome::Cancelled: return CreateOutcome::Cancelled;
         case SaveOutcome::Written:

@@ -8,7 +8,8 @@ enum class CreateOutcome {
     Written,         // file written; "完了" shown
     Cancelled,       // the save dialog gave no name; nothing shown
     OpenFailed,      // the file could not be created or replaced; it is unchanged
-    WriteFailed,     // writing failed; see FileWriteWhole for what is left of the target
+    WriteFailed,     // writing failed; the old file is unchanged, unless it was being rewritten in
+                     // place (other hard links, say): then it holds part of the new file
     NothingToSound,  // refused before any dialog: no character of the message has a code
     TooLong,         // refused before any dialog: the audio does not fit an image
     OutOfMemory,     // the image fits a WAV file, but the heap cannot give its block

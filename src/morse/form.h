@@ -32,11 +32,12 @@ struct SaveReport {
     SaveOutcome outcome = SaveOutcome::Cancelled;
     int systemError = 0;  // errno or GetLastError() of the failing step
     std::string target;   // where the bytes were to go, as the form names it (the window: its code page)
+    bool partlyWritten = false;  // a rewrite in place failed part-way: see FileResult
 };
 
 // The report of a save that reached the file calls.
 inline SaveReport SaveReportOf(const FileResult& written, std::string target) {
-    SaveReport report{SaveOutcome::Written, written.systemError, std::move(target)};
+    SaveReport report{SaveOutcome::Written, written.systemError, std::move(target), written.partlyWritten};
     if (written.outcome == FileOutcome::OpenFailed) report.outcome = SaveOutcome::OpenFailed;
     if (written.outcome == FileOutcome::WriteFailed) report.outcome = SaveOutcome::WriteFailed;
     return report;

@@ -50,7 +50,7 @@ int64_t RenderMessage(const char* message, std::span<uint8_t> samples, const Tim
                 written = position;
             }
         }
-        if (spans != nullptr) spans->push_back({start, position});
+        if (spans != nullptr) spans->push_back({static_cast<int32_t>(start), static_cast<int32_t>(position)});
     }
     SilenceWrite(samples, written, static_cast<int64_t>(samples.size()));
     return position;

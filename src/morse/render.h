@@ -11,10 +11,11 @@
 #include "morse/tone.h"
 
 // Where one sounded character's elements lie: from the first sample of its first element to just
-// past the last sample of its last.
+// past the last sample of its last. Spans are taken only of a message that fits an image, whose
+// samples are counted in 32 bits: eight bytes a character, for messages of millions.
 struct CharacterSpan {
-    int64_t start = 0;
-    int64_t end = 0;
+    int32_t start = 0;
+    int32_t end = 0;
 };
 
 // Writes the elements of the cleaned message into `samples` with `timing`, `tone` and the code

@@ -41,7 +41,7 @@ inline constexpr int kParisUnits = kParisElementUnits + kParisGapUnits;
 static_assert(kParisElementUnits == 31 && kParisGapUnits == 19 && kParisUnits == 50);
 inline constexpr double kParisMilliseconds = 60000.0 / kParisUnits;
 
-// One run's lengths in samples. Elements and the gaps inside characters always take whole units;
+// One run's lengths in samples at the window's rate. Elements and the gaps inside characters always take whole units;
 // the gaps between characters and words may be stretched (Farnsworth timing).
 struct Timing {
     int64_t unit = 0;          // a dot, and the gap between the elements of a character
@@ -58,10 +58,31 @@ Timing WordGapTiming(int32_t dotMilliseconds);
 // message as a whole runs at `overallWpm` words per minute. `overallWpm` must be below the
 // character speed, 1200 / dot length.
 Timing FarnsworthTiming(int32_t dotMilliseconds, double overallWpm);
-// The gap between words of that timing in samples, before rounding: a slow enough overall speed
-// stretches it past any file (and past 64 bits), which the caller refuses before asking for the
-// timing.
-double FarnsworthWordGap(int32_t dotMilliseconds, double overallWpm);
+// The gap between words of that timing in samples at `rate`, before rounding: a slow enough
+// overall speed stretches it past any file (and past 64 bits), which the caller refuses before
+// asking for the timing.
+double FarnsworthWordGap(int32_t dotMilliseconds, double overallWpm, int32_t rate = kSamplesPerSecond);
+
+// The same lengths at any sample rate, in ticks of a thousandth of a sample: a unit of d ms at
+// r samples per second is d x r / 1000 samples, exactly d x r ticks, whole or not. A run's
+// renderer keeps its place in ticks and puts each boundary of an element at the sample nearest
+// its exact time (a half rounds up), so that a length that is not a whole number of samples
+// never drifts: each element is as long as its exact length rounded one way or the other, and
+// where it starts is never more than half a sample from its exact time, however long the run.
+inline constexpr int64_t kTicksPerSample = 1000;
+struct TickTiming {
+    int64_t unit = 0;
+    int64_t characterGap = 0;
+    int64_t wordGap = 0;
+};
+constexpr int64_t SampleAtTick(int64_t tick) { return (tick + kTicksPerSample / 2) / kTicksPerSample; }
+
+// The timings above at `rate` samples per second. The stretched gaps of Farnsworth timing are
+// rounded once to a whole number of samples, as the window's rate has them, and every gap of a
+// kind takes that length; a gap too long for any file is held at a length that no file holds.
+TickTiming DefaultTicks(int32_t dotMilliseconds, int32_t rate);
+TickTiming WordGapTicks(int32_t dotMilliseconds, int32_t rate);
+TickTiming FarnsworthTicks(int32_t dotMilliseconds, double overallWpm, int32_t rate);
 
 // The speed in words per minute of a dot length, and the dot length, rounded to the nearest
 // millisecond, of a speed.

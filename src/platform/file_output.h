@@ -1,15 +1,18 @@
-// Writing a whole file in one piece, so that a failure never leaves a half-written file
-// where a good one stood, nor a temporary file beside it.
+// Writing a whole file so that a failure leaves the old file as it was and no temporary file
+// beside it; the one exception, a file that must be rewritten where it is, is spelt out below.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "platform/file_system.h"
 
 enum class FileOutcome {
     Written,      // every byte is on disk under the name
     OpenFailed,   // the target cannot be created or replaced; it is unchanged
-    WriteFailed,  // writing failed part-way; a target that is replaced whole is unchanged
+    WriteFailed,  // writing failed part-way; the target is unchanged unless `partlyWritten`
 };
 
 // How a write ended, with the system's own error code for the step that failed (errno on
@@ -17,22 +20,85 @@ enum class FileOutcome {
 struct FileResult {
     FileOutcome outcome = FileOutcome::Written;
     int systemError = 0;
+    // The write failed while the target was being rewritten in place or was a device: it holds
+    // the new bytes up to the failure, and after them the old bytes (or zeros where the file
+    // grew). Never set for a file replaced through a temporary one.
+    bool partlyWritten = false;
 };
 
-// `path` is in the platform's code page (932 for the program).
+// `path` is in the platform's code page (932 for the program). Symbolic links are followed: the
+// file a link names is the one written, made if it does not exist yet, and the link stays.
 //
 // A plain file is written to a temporary file in the same folder, flushed to disk and moved
-// over the target in one step; devices and pipes are written where they are. On POSIX systems a
-// target that the move would change in other ways (a file with several hard links, extended
-// attributes or an access list) is rewritten where it is, and a symbolic link keeps pointing
-// where it points: the file it names is the one written, and made if it does not exist yet. On
-// Windows ReplaceFileA carries the old file's attributes and security over to the new one.
+// over the target in one step. A target that a new file would not fully stand in for (one with
+// other hard links, or on POSIX systems with extended attributes or an access list), and a
+// writable file in a folder that takes no new files, are rewritten in place: the new length is
+// reserved first, so that a full disk is found before a byte changes, and interrupts are held off
+// from the first write to the flush. Only a failure after that, a write error of the disk itself,
+// leaves such a file partly written. Devices and pipes are written where they are. On Windows
+// ReplaceFileA carries the old file's attributes and security over to the new one.
 FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes);
 FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes);
 
-// Removes the temporary file of a write in progress, if there is one. Safe to call from a
-// signal handler (POSIX) or a console control handler (Windows): the program's way out when it
-// is interrupted during a save.
+// One file written in two steps, so that several can be made ready before any of them changes:
+// staging writes the new contents where they replace nothing yet (the temporary file), committing
+// puts them in place. A target written where it is is only opened by Commit; its contents wait in
+// memory until then (a whole image, or an encoder's output, which is small beside it). What is
+// staged and not committed is discarded when the object goes.
+class StagedFile {
+  public:
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Decides how `path` is written and makes its temporary file.
+    FileResult Begin(const char* path);
+    // Writes bytes into the new contents at the position, which then lies past them.
+    FileResult Append(std::span<const uint8_t> bytes);
+    // Moves the position within the new contents, for a writer that goes back to finish what it
+    // wrote first (an encoder's header that counts what follows). Past the end is allowed; the
+    // gap reads as zeros.
+    FileResult Seek(int64_t position);
+    int64_t Position() const { return position_; }
+    int64_t Size() const { return size_; }
+    // All the contents at once, then Finish. For a target written where it is, `bytes` is not
+    // copied and must outlive Commit.
+    FileResult PutWhole(std::span<const uint8_t> bytes);
+    // Begin and PutWhole.
+    FileResult Stage(const char* path, std::span<const uint8_t> bytes);
+    // Flushes the temporary file to disk and closes it.
+    FileResult Finish();
+    // Puts the staged contents in place, holding off interrupts while the target changes.
+    FileResult Commit();
+
+  private:
+    enum class Plan { None, Replace, InPlace, Device };
+    FileResult InPlaceOrFail(int error);
+    FileResult Discard(FileResult why);
+    FileResult CommitReplace();
+    FileResult CommitWhereItIs();
+
+    Plan plan_ = Plan::None;
+    Target target_;
+    SystemFolder folder_;
+    std::string temporaryName_;
+    SystemFile temporary_ = kNoFile;
+    int pending_ = -1;      // the temporary file's place in the record FileWriteAbandon reads
+    int placeholder_ = -1;  // the same for a file made where a dangling link points
+    std::vector<uint8_t> kept_;
+    std::span<const uint8_t> whole_;
+    int64_t position_ = 0;
+    int64_t size_ = 0;
+};
+
+// Whether two paths lead to the same file: through symbolic links and hard links alike, and for
+// a file that does not exist yet, to the same name.
+bool FileTargetsMatch(const char* first, const char* second);
+
+// Removes every temporary file of a write in progress (and a file made for a dangling link).
+// Safe to call from a signal handler (POSIX) or, after InterruptsHoldBegin, from a console
+// control handler (Windows): the program's way out when it is interrupted during a save.
 void FileWriteAbandon();
 
 // The system's description of an error code of the kind FileResult carries, in UTF-8.

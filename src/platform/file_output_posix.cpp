@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
@@ -11,107 +10,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/fault_injection.h"
 #include "platform/file_output.h"
 
 namespace {
-
-// The temporary file of the save in progress, for FileWriteAbandon: the folder it lies in and
-// its name there. Both are set before `g_pending` and only while the interrupting signals are
-// blocked, so a handler finds either no file or a complete name.
-int g_pendingFolder = -1;
-char g_pendingName[NAME_MAX + 1];
-volatile sig_atomic_t g_pending = 0;
-
-// Holds off SIGINT, SIGTERM and SIGHUP for the life of a scope: a handler that runs in between
-// would see a temporary file that exists but is not recorded yet, or one recorded but renamed.
-class InterruptsHeldOff {
-  public:
-    InterruptsHeldOff() {
-        sigset_t held;
-        sigemptyset(&held);
-        sigaddset(&held, SIGINT);
-        sigaddset(&held, SIGTERM);
-        sigaddset(&held, SIGHUP);
-        ::sigprocmask(SIG_BLOCK, &held, &old_);
-    }
-    ~InterruptsHeldOff() { ::sigprocmask(SIG_SETMASK, &old_, nullptr); }
-    InterruptsHeldOff(const InterruptsHeldOff&) = delete;
-    InterruptsHeldOff& operator=(const InterruptsHeldOff&) = delete;
-
-  private:
-    sigset_t old_{};
-};
-
-// The system calls of a save that can fail, each first asking whether a test wants it to.
-bool Injected(FaultStep step) {
-    int error = 0;
-    if (!FaultFires(step, error)) return false;
-    errno = error;
-    return true;
-}
-
-ssize_t SystemWrite(int fd, std::span<const uint8_t> bytes, off_t offset) {
-    if (Injected(FaultStep::Write)) return -1;
-    int ignored = 0;
-    if (bytes.size() > 1 && FaultFires(FaultStep::ShortWrite, ignored)) bytes = bytes.first(bytes.size() / 2);
-    return offset < 0 ? ::write(fd, bytes.data(), bytes.size()) : ::pwrite(fd, bytes.data(), bytes.size(), offset);
-}
-
-int SystemFlush(int fd) { return Injected(FaultStep::Flush) ? -1 : ::fsync(fd); }
-
-int SystemClose(int fd) {
-    const int closed = ::close(fd);
-    return Injected(FaultStep::Close) ? -1 : closed;
-}
-
-int SystemReplace(int folder, const char* from, const char* to) {
-    return Injected(FaultStep::Replace) ? -1 : ::renameat(folder, from, folder, to);
-}
-
-// A descriptor closed at the end of its scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now, so that the caller learns whether the close failed (NFS reports late errors there).
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return SystemClose(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-FileResult Failed(FileOutcome outcome, int error) { return {outcome, error}; }
-
-
-// Writes every byte to `fd` from `offset` on (or at the current position for a stream),
-// going on after short writes and interrupted calls. False with errno set on failure.
-bool WriteAll(int fd, std::span<const uint8_t> bytes, off_t offset = -1) {
-    while (!bytes.empty()) {
-        const ssize_t written = SystemWrite(fd, bytes, offset);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (written == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-        if (offset >= 0) offset += written;
-    }
-    return true;
-}
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -123,49 +24,6 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// What the name leads to once symbolic links are followed. A link that names a file which does
-// not exist yet leads to that name, as a shell's redirection does.
-struct Target {
-    std::string path;
-    bool exists = false;
-    struct stat info {};
-};
-
-bool Resolve(const char* path, Target& target, int& error) {
-    std::string current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0) {
-            if (errno != ENOENT) {
-                error = errno;
-                return false;
-            }
-            target.path = current;
-            return true;
-        }
-        if (!S_ISLNK(info.st_mode)) {
-            target = {current, true, info};
-            return true;
-        }
-        std::string next(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(current.c_str(), next.data(), next.size());
-        if (n < 0) {
-            error = errno;
-            return false;
-        }
-        next.resize(static_cast<std::size_t>(n));
-        current = next.front() == '/' ? next : FolderOf(current) + "/" + next;
-    }
-    error = ELOOP;
-    return false;
 }
 
 // Attributes that a file made anew would not carry: anything but the security label, which a
@@ -185,154 +43,167 @@ bool HasExtendedAttributes(const std::string& path) {
     return false;
 }
 
-// A device, a pipe or a socket cannot be replaced by renaming: it is written where it is.
-FileResult WriteInPlace(const std::string& path, std::span<const uint8_t> bytes) {
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
-    if (!fd.valid()) return Failed(FileOutcome::OpenFailed, errno);
-    if (!WriteAll(fd.get(), bytes)) return Failed(FileOutcome::WriteFailed, errno);
-    if (!fd.Close()) return Failed(FileOutcome::WriteFailed, errno);
-    return {};
-}
-
-// A file whose identity matters (other hard links to it, attributes a new file would lack) is
-// overwritten in place. The new length is reserved first, so that a full disk is found before
-// a byte of the old contents changes. Only the part past the old end is reserved: where the file
-// system cannot reserve, the C library writes zeros there instead, and reading back the old
-// blocks, which it would do for the rest, is what a file opened for writing only cannot.
-FileResult RewriteInPlace(const Target& target, std::span<const uint8_t> bytes) {
-    Descriptor fd(::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-    if (!fd.valid()) return Failed(FileOutcome::OpenFailed, errno);
-    const auto size = static_cast<off_t>(bytes.size());
-    if (size > target.info.st_size) {
-        const int reserved = ::posix_fallocate(fd.get(), target.info.st_size, size - target.info.st_size);
-        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
-            return Failed(FileOutcome::WriteFailed, reserved);
+// Where `path` leads through symbolic links, and what is there (`info` empty when nothing is).
+bool Follow(const char* path, Target& target, struct stat& info) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno != ENOENT) return false;
+            target.path = current;
+            return true;
         }
-    }
-    if (!WriteAll(fd.get(), bytes, 0) || ::ftruncate(fd.get(), size) != 0 || SystemFlush(fd.get()) != 0) {
-        return Failed(FileOutcome::WriteFailed, errno);
-    }
-    if (!fd.Close()) return Failed(FileOutcome::WriteFailed, errno);
-    return {};
-}
-
-// A name for the temporary file: hidden, beside the target and named after it when that fits
-// the folder's limit on names, a short fixed stem otherwise. Six random letters follow.
-std::string TemporaryName(int folder, const std::string& targetName, unsigned attempt) {
-    long limit = ::fpathconf(folder, _PC_NAME_MAX);
-    if (limit <= 0 || limit > NAME_MAX) limit = NAME_MAX;  // the name is kept in g_pendingName
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t seed = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 30) ^
-                    (static_cast<uint64_t>(::getpid()) << 16) ^ (uint64_t{attempt} * 0x9E3779B97F4A7C15u);
-    std::string suffix(6, 'X');
-    for (char& c : suffix) {
-        seed ^= seed << 13;
-        seed ^= seed >> 7;
-        seed ^= seed << 17;
-        c = kLetters[seed % (sizeof kLetters - 1)];
-    }
-    const std::string full = "." + targetName + "." + suffix;
-    if (full.size() <= static_cast<std::size_t>(limit)) return full;
-    return ".velmora-" + suffix;
-}
-
-// Creates the temporary file in `folder` and records it for FileWriteAbandon.
-int CreateTemporary(int folder, const std::string& targetName) {
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = TemporaryName(folder, targetName, attempt);
-        InterruptsHeldOff held;
-        if (Injected(FaultStep::CreateTemporary)) return -1;
-        const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
-        if (fd >= 0) {
-            name.copy(g_pendingName, sizeof g_pendingName - 1);
-            g_pendingName[name.size()] = '\0';
-            g_pendingFolder = folder;
-            g_pending = 1;
-            return fd;
+        if (!S_ISLNK(info.st_mode)) {
+            target.path = current;
+            target.kind = S_ISREG(info.st_mode) ? TargetKind::Regular : TargetKind::Device;
+            return true;
         }
-        if (errno != EEXIST) return -1;
+        std::string next(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), next.data(), next.size());
+        if (n < 0) return false;
+        next.resize(static_cast<std::size_t>(n));
+        current = next.front() == '/' ? next : FolderOf(current) + "/" + next;
     }
-    errno = EEXIST;
-    return -1;
+    errno = ELOOP;
+    return false;
 }
 
-void RemoveTemporary() {
-    InterruptsHeldOff held;
-    if (g_pending) ::unlinkat(g_pendingFolder, g_pendingName, 0);
-    g_pending = 0;
+bool ResolveAny(const char* path, Target& target, struct stat& info) {
+    target = {};
+    info = {};
+    if (!Follow(path, target, info)) return false;
+    target.name = NameOf(target.path);
+    if (target.kind == TargetKind::Missing && ::stat(FolderOf(target.path).c_str(), &info) != 0) info = {};
+    target.volume = info.st_dev;
+    target.file = info.st_ino;
+    return true;
 }
 
-// The new contents go to a temporary file in the target's folder, reach the disk, and take the
-// target's name in one rename: the old file stays byte for byte as it was until then.
-FileResult ReplaceThroughTemporary(const Target& target, std::span<const uint8_t> bytes) {
-    const std::string name = NameOf(target.path);
-    Descriptor folder(::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.valid()) return Failed(FileOutcome::OpenFailed, errno);
-
-    Descriptor temp(CreateTemporary(folder.get(), name));
-    if (!temp.valid()) {
-        const int error = errno;
-        // A folder that takes no new entries may still hold a writable file of that name:
-        // rewriting it where it is, its new length reserved first, is what the user asked for,
-        // even without the safety net of the rename.
-        if (target.exists && (error == EACCES || error == EPERM)) return RewriteInPlace(target, bytes);
-        return Failed(FileOutcome::OpenFailed, error);
-    }
-    if (target.exists) {
-        ::fchmod(temp.get(), target.info.st_mode & 07777);
-        if (::fchown(temp.get(), target.info.st_uid, target.info.st_gid) != 0) { /* keep our own ownership */ }
-    } else {
-        ::fchmod(temp.get(), NewFileMode());
-    }
-    if (!WriteAll(temp.get(), bytes) || SystemFlush(temp.get()) != 0 || !temp.Close()) {
-        const int error = errno;
-        RemoveTemporary();
-        return Failed(FileOutcome::WriteFailed, error);
-    }
-    {
-        InterruptsHeldOff held;
-        if (SystemReplace(folder.get(), g_pendingName, name.c_str()) != 0) {
-            const int error = errno;
-            ::unlinkat(folder.get(), g_pendingName, 0);
-            g_pending = 0;
-            return Failed(FileOutcome::OpenFailed, error);
-        }
-        g_pending = 0;
-    }
-    // The rename itself reaches the disk with the folder.
-    ::fsync(folder.get());
-    return {};
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }
 
 }  // namespace
 
-FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
-    if (path == nullptr || *path == '\0') return Failed(FileOutcome::OpenFailed, ENOENT);
-    Target target;
-    int error = 0;
-    if (!Resolve(path, target, error)) return Failed(FileOutcome::OpenFailed, error);
-    if (target.exists) {
-        if (S_ISDIR(target.info.st_mode)) return Failed(FileOutcome::OpenFailed, EISDIR);
-        if (!S_ISREG(target.info.st_mode)) return WriteInPlace(target.path, bytes);
-        // A read-only or immutable file must not be replaced behind its back.
-        if (::access(target.path.c_str(), W_OK) != 0) return Failed(FileOutcome::OpenFailed, errno);
-        if (target.info.st_nlink > 1 || HasExtendedAttributes(target.path)) return RewriteInPlace(target, bytes);
+bool SystemResolve(const char* path, Target& target) {
+    struct stat info {};
+    if (!ResolveAny(path, target, info)) return false;
+    if (target.kind == TargetKind::Missing) return true;
+    if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return false;
     }
-    return ReplaceThroughTemporary(target, bytes);
+    if (target.kind != TargetKind::Regular) return true;
+    // A read-only or immutable file must not be replaced behind its back.
+    if (::access(target.path.c_str(), W_OK) != 0) return false;
+    target.size = info.st_size;
+    target.keepIdentity = info.st_nlink > 1 || HasExtendedAttributes(target.path);
+    return true;
 }
 
-FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes) {
-    if (!WriteAll(STDOUT_FILENO, bytes)) return Failed(FileOutcome::WriteFailed, errno);
-    return {};
+bool SystemResolveToCompare(const char* path, Target& target) {
+    struct stat info {};
+    return ResolveAny(path, target, info);
 }
 
-// Only async-signal-safe calls: unlinkat and plain loads and stores.
-void FileWriteAbandon() {
-    if (!g_pending) return;
-    g_pending = 0;
-    ::unlinkat(g_pendingFolder, g_pendingName, 0);
+bool SystemSameName(const std::string& first, const std::string& second) { return first == second; }
+
+bool SystemFolderOpen(const std::string& targetPath, SystemFolder& folder) {
+    folder.path = FolderOf(targetPath);
+    folder.handle = ::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return folder.handle >= 0;
+}
+
+void SystemFolderClose(SystemFolder& folder) {
+    if (folder.handle >= 0) ::close(static_cast<int>(folder.handle));
+    folder = {};
+}
+
+std::size_t SystemNameLimit(const SystemFolder& folder) {
+    const long limit = ::fpathconf(static_cast<int>(folder.handle), _PC_NAME_MAX);
+    return limit <= 0 || limit > NAME_MAX ? NAME_MAX : static_cast<std::size_t>(limit);
+}
+
+std::string SystemEntryName(const SystemFolder&, const std::string& name) { return name; }
+
+void SystemRemoveEntry(SystemFile folderHandle, const char* entryName) {
+    ::unlinkat(folderHandle == kNoFile ? AT_FDCWD : static_cast<int>(folderHandle), entryName, 0);
+}
+
+bool SystemCreateNew(const SystemFolder& folder, const std::string& name, SystemFile& file) {
+    file = ::openat(static_cast<int>(folder.handle), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                    0600);
+    return file >= 0;
+}
+
+void SystemGiveRights(SystemFile file, const Target& target) {
+    const int fd = static_cast<int>(file);
+    struct stat info {};
+    if (target.kind != TargetKind::Regular || ::stat(target.path.c_str(), &info) != 0) {
+        ::fchmod(fd, NewFileMode());
+        return;
+    }
+    ::fchmod(fd, info.st_mode & 07777);
+    if (::fchown(fd, info.st_uid, info.st_gid) != 0) { /* keep our own ownership */ }
+}
+
+ReplaceResult SystemReplace(const SystemFolder& folder, const std::string& name, const Target& target) {
+    const int fd = static_cast<int>(folder.handle);
+    return ::renameat(fd, name.c_str(), fd, target.name.c_str()) == 0 ? ReplaceResult::Replaced
+                                                                        : ReplaceResult::Failed;
+}
+
+void SystemFolderFlush(const SystemFolder& folder) { ::fsync(static_cast<int>(folder.handle)); }
+
+bool SystemOpenExisting(const Target& target, SystemFile& file) {
+    const int truncate = target.kind == TargetKind::Device ? O_TRUNC : 0;
+    file = ::open(target.path.c_str(), O_WRONLY | truncate | O_CLOEXEC | O_NOCTTY);
+    return file >= 0;
+}
+
+// Only the part past the old end is reserved: where the file system cannot reserve, the C
+// library writes zeros there instead, and reading back the old blocks, which it would do for the
+// rest, is what a file opened for writing only cannot.
+bool SystemReserve(SystemFile file, int64_t oldSize, int64_t newSize) {
+    if (newSize <= oldSize) return true;
+    const int reserved = ::posix_fallocate(static_cast<int>(file), oldSize, newSize - oldSize);
+    if (reserved == 0 || reserved == EOPNOTSUPP || reserved == EINVAL) return true;
+    errno = reserved;
+    return false;
+}
+
+bool SystemSetLength(SystemFile file, int64_t size) { return ::ftruncate(static_cast<int>(file), size) == 0; }
+
+bool SystemSeek(SystemFile file, int64_t position) {
+    return ::lseek(static_cast<int>(file), static_cast<off_t>(position), SEEK_SET) == static_cast<off_t>(position);
+}
+
+bool SystemWrite(SystemFile file, const uint8_t* bytes, std::size_t size, std::size_t& written) {
+    for (;;) {
+        const ssize_t n = ::write(static_cast<int>(file), bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        written = n < 0 ? 0 : static_cast<std::size_t>(n);
+        return n >= 0;
+    }
+}
+
+bool SystemFlush(SystemFile file) { return ::fsync(static_cast<int>(file)) == 0; }
+bool SystemClose(SystemFile file) { return ::close(static_cast<int>(file)) == 0; }
+SystemFile SystemStandardOutput() { return STDOUT_FILENO; }
+
+int SystemLastError() { return errno; }
+void SystemSetLastError(int error) { errno = error; }
+bool SystemNameTaken(int error) { return error == EEXIST; }
+bool SystemAccessDenied(int error) { return error == EACCES || error == EPERM; }
+int SystemNoNameError() { return ENOENT; }
+int SystemNothingWrittenError() { return EIO; }
+
+uint64_t SystemUniqueSeed() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 30) ^
+           (static_cast<uint64_t>(::getpid()) << 16);
 }
 
 std::string SystemErrorText(int systemError) { return std::generic_category().message(systemError); }

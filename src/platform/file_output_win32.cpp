@@ -2,207 +2,253 @@
 
 #include <string>
 
-#include "platform/fault_injection.h"
 #include "platform/file_output.h"
 
 namespace {
 
-// The temporary file of the save in progress, for FileWriteAbandon, which a console control
-// handler calls on a thread of its own. The lock spans the file's creation and its recording,
-// and its renaming and forgetting, so that the handler never finds one without the other.
-char g_pendingName[MAX_PATH];
-bool g_pending = false;
-SRWLOCK g_pendingLock = SRWLOCK_INIT;
+HANDLE AsHandle(SystemFile file) { return reinterpret_cast<HANDLE>(file); }
+SystemFile AsFile(HANDLE handle) { return reinterpret_cast<SystemFile>(handle); }
 
-class PendingLock {
-  public:
-    PendingLock() { AcquireSRWLockExclusive(&g_pendingLock); }
-    ~PendingLock() { ReleaseSRWLockExclusive(&g_pendingLock); }
-    PendingLock(const PendingLock&) = delete;
-    PendingLock& operator=(const PendingLock&) = delete;
-};
-
-FileResult Failed(FileOutcome outcome, DWORD error) { return {outcome, static_cast<int>(error)}; }
-
-// The system calls of a save that can fail, each first asking whether a test wants it to.
-bool Injected(FaultStep step) {
-    int error = 0;
-    if (!FaultFires(step, error)) return false;
-    SetLastError(static_cast<DWORD>(error));
-    return true;
+std::string NameOf(const std::string& path) {
+    const auto separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-BOOL SystemWrite(HANDLE file, const uint8_t* bytes, DWORD size, DWORD* written) {
-    if (Injected(FaultStep::Write)) return FALSE;
-    int ignored = 0;
-    if (size > 1 && FaultFires(FaultStep::ShortWrite, ignored)) size /= 2;
-    return WriteFile(file, bytes, size, written, nullptr);
+std::string FolderOf(const std::string& path) {
+    const auto separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string(".\\") : path.substr(0, separator + 1);
 }
 
-BOOL SystemFlush(HANDLE file) { return Injected(FaultStep::Flush) ? FALSE : FlushFileBuffers(file); }
-
-BOOL SystemClose(HANDLE file) {
-    const BOOL closed = CloseHandle(file);
-    return Injected(FaultStep::Close) ? FALSE : closed;
+// The file's identity: its volume and its index there.
+void IdentityOf(HANDLE handle, Target& target, BY_HANDLE_FILE_INFORMATION& info) {
+    if (!GetFileInformationByHandle(handle, &info)) info = {};
+    target.volume = info.dwVolumeSerialNumber;
+    target.file = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
 }
 
-// Writes every byte through `file`: one WriteFile for the whole image as a rule, more only
-// if the system takes less than was given.
-bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!SystemWrite(file, bytes.data(), chunk, &written)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
-        bytes = bytes.subspan(written);
+// The path that links lead to, without the "\\?\" that the system puts in front when the rest is
+// an ordinary path.
+bool FinalPathOf(HANDLE handle, std::string& path) {
+    char final[MAX_PATH + 8] = {};
+    const DWORD n = GetFinalPathNameByHandleA(handle, final, sizeof final, FILE_NAME_NORMALIZED);
+    if (n == 0) return false;
+    if (n >= sizeof final) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    path = final;
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0) {
+        path = "\\\\" + path.substr(8);
+    } else if (path.rfind("\\\\?\\", 0) == 0) {
+        path = path.substr(4);
     }
     return true;
 }
 
-FileResult WriteAndClose(HANDLE file, std::span<const uint8_t> bytes) {
-    const bool written = WriteAll(file, bytes);
-    const DWORD error = GetLastError();
-    const bool closed = SystemClose(file) != 0;
-    if (!written) return Failed(FileOutcome::WriteFailed, error);
-    if (!closed) return Failed(FileOutcome::WriteFailed, GetLastError());
-    return {};
-}
-
-std::string FolderOf(const std::string& fullPath) {
-    const auto separator = fullPath.find_last_of("\\/");
-    if (separator == std::string::npos) return ".";
-    return fullPath.substr(0, separator + 1);
-}
-
-void RemoveTemporary() {
-    PendingLock lock;
-    if (g_pending) DeleteFileA(g_pendingName);
-    g_pending = false;
-}
-
-// Makes and records the temporary file in `folder`; false with the system's error.
-bool CreateTemporary(const std::string& folder) {
-    PendingLock lock;
-    g_pending = !Injected(FaultStep::CreateTemporary) && GetTempFileNameA(folder.c_str(), "vel", 0, g_pendingName) != 0;
-    return g_pending;
-}
-
-// False with the system's error when the target is left as it was. When ReplaceFileA fails
-// half-way, after the old file has left the target's name (ERROR_UNABLE_TO_MOVE_REPLACEMENT and
-// _2), the new contents are moved there instead; if even that fails, the temporary file holds
-// the only copy and stays: it is forgotten, so that nothing removes it.
-bool ReplaceWithTemporary(const char* fullPath, bool exists) {
-    PendingLock lock;
-    if (Injected(FaultStep::Replace)) return false;
-    constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    bool replaced = exists ? ReplaceFileA(fullPath, g_pendingName, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                          nullptr, nullptr) != 0
-                           : MoveFileExA(g_pendingName, fullPath, MOVEFILE_WRITE_THROUGH) != 0;
-    if (const DWORD error = GetLastError();
-        !replaced && (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
-        replaced = MoveFileExA(g_pendingName, fullPath, kMoveFlags) != 0;
-        if (!replaced) {
-            g_pending = false;
-            SetLastError(error);
-        }
+bool FullPathOf(const char* path, std::string& full) {
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetFullPathNameA(path, MAX_PATH, buffer, nullptr);
+    if (n == 0) return false;
+    if (n >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
     }
-    if (replaced) g_pending = false;
-    return replaced;
+    full = buffer;
+    return true;
 }
 
-// A file that cannot be replaced through a temporary one (its folder takes no new entries) is
-// rewritten where it is: first made as long as the new contents, so that a full disk is found
-// before a byte of the old ones changes, then written, cut to length and flushed.
-FileResult RewriteInPlace(const char* path, std::span<const uint8_t> bytes) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return Failed(FileOutcome::OpenFailed, GetLastError());
-    LARGE_INTEGER size{};
-    LARGE_INTEGER end{};
-    end.QuadPart = static_cast<LONGLONG>(bytes.size());
-    const bool reserved = GetFileSizeEx(file, &size) != 0 &&
-                          (size.QuadPart >= end.QuadPart ||
-                           (SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != 0 && SetEndOfFile(file) != 0));
-    const bool written = reserved && SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) != 0 &&
-                         WriteAll(file, bytes) && SetEndOfFile(file) != 0 && SystemFlush(file) != 0;
-    const DWORD error = GetLastError();
-    const bool closed = SystemClose(file) != 0;
-    if (!written) return Failed(FileOutcome::WriteFailed, error);
-    if (!closed) return Failed(FileOutcome::WriteFailed, GetLastError());
-    return {};
+// An existing target, opened for writing and shared with nobody: that tells a read-only file or
+// one held open elsewhere before anything is made.
+bool ResolveExisting(HANDLE handle, Target& target) {
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        target.kind = TargetKind::Device;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    IdentityOf(handle, target, info);
+    target.kind = TargetKind::Regular;
+    target.size = static_cast<int64_t>((uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+    target.keepIdentity = info.nNumberOfLinks > 1;
+    if (!FinalPathOf(handle, target.path)) return false;
+    target.name = NameOf(target.path);
+    return true;
+}
+
+// Nothing visible has the name. A new file is tried and let go at once: a folder that takes no
+// new files says so here. A dangling link is seen only as a name that is taken; the file it
+// names is then made, which is what a save through it does, and the link leads to it.
+bool ResolveMissing(const std::string& full, Target& target) {
+    target.kind = TargetKind::Missing;
+    HANDLE probe = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) return CloseHandle(probe) != 0;
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    HANDLE made = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (made == INVALID_HANDLE_VALUE) return false;
+    const bool found = ResolveExisting(made, target);
+    CloseHandle(made);
+    if (!found) return false;
+    target.madeForLink = true;
+    return true;
+}
+
+void FolderIdentity(const std::string& full, Target& target) {
+    HANDLE folder = CreateFileA(FolderOf(full).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return;
+    BY_HANDLE_FILE_INFORMATION info{};
+    IdentityOf(folder, target, info);
+    CloseHandle(folder);
 }
 
 }  // namespace
 
-// A file on disk is written to a temporary file in the same folder and moved over the target
-// in one step, so the old file stays as it was unless every byte of the new one was written.
-// ReplaceFileA keeps the old file's attributes and security; a new target is simply moved.
-// Devices and pipes (NUL, a console, a named pipe) are written where they are.
-FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes) {
-    if (path == nullptr || *path == '\0') return Failed(FileOutcome::OpenFailed, ERROR_PATH_NOT_FOUND);
+bool SystemResolve(const char* path, Target& target) {
+    target = {};
+    if (!FullPathOf(path, target.path)) return false;
+    target.name = NameOf(target.path);
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return Failed(FileOutcome::OpenFailed, ERROR_ACCESS_DENIED);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
     }
-
-    // Opening the existing target for writing, shared with nobody, tells a read-only file or
-    // one held open elsewhere before anything is created.
     HANDLE existing = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const bool exists = existing != INVALID_HANDLE_VALUE;
-    if (existing != INVALID_HANDLE_VALUE) {
-        if (GetFileType(existing) != FILE_TYPE_DISK) return WriteAndClose(existing, bytes);
-        CloseHandle(existing);
-    } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
-        return Failed(FileOutcome::OpenFailed, error);
+    if (existing == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        return ResolveMissing(target.path, target);
     }
-
-    char fullPath[MAX_PATH] = {};
-    const DWORD fullLength = GetFullPathNameA(path, MAX_PATH, fullPath, nullptr);
-    if (fullLength == 0) return Failed(FileOutcome::OpenFailed, GetLastError());
-    if (fullLength >= MAX_PATH) return Failed(FileOutcome::OpenFailed, ERROR_FILENAME_EXCED_RANGE);
-
-    if (!CreateTemporary(FolderOf(fullPath))) {
-        const DWORD error = GetLastError();
-        // A folder that takes no new entries may still hold a writable file of that name:
-        // rewriting it where it is is what the user asked for, even without the safety net.
-        if (!exists || error != ERROR_ACCESS_DENIED) return Failed(FileOutcome::OpenFailed, error);
-        return RewriteInPlace(fullPath, bytes);
-    }
-
-    // Shared for deletion only, so that FileWriteAbandon can remove it while it is being written.
-    HANDLE file = CreateFileA(g_pendingName, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, TRUNCATE_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        RemoveTemporary();
-        return Failed(FileOutcome::OpenFailed, error);
-    }
-    const bool written = WriteAll(file, bytes) && SystemFlush(file) != 0;
-    DWORD error = written ? ERROR_SUCCESS : GetLastError();
-    const bool closed = SystemClose(file) != 0;
-    if (written && !closed) error = GetLastError();
-    if (!written || !closed) {
-        RemoveTemporary();
-        return Failed(FileOutcome::WriteFailed, error);
-    }
-    if (!ReplaceWithTemporary(fullPath, exists)) {
-        error = GetLastError();
-        RemoveTemporary();  // unless it is the only copy left
-        return Failed(FileOutcome::OpenFailed, error);
-    }
-    return {};
+    const bool resolved = ResolveExisting(existing, target);
+    const DWORD error = GetLastError();
+    CloseHandle(existing);
+    SetLastError(error);
+    return resolved;
 }
 
-FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes) {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) return Failed(FileOutcome::OpenFailed, ERROR_INVALID_HANDLE);
-    if (!WriteAll(out, bytes)) return Failed(FileOutcome::WriteFailed, GetLastError());
-    return {};
+bool SystemResolveToCompare(const char* path, Target& target) {
+    target = {};
+    if (!FullPathOf(path, target.path)) return false;
+    target.name = NameOf(target.path);
+    HANDLE existing = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) {
+        FolderIdentity(target.path, target);
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    IdentityOf(existing, target, info);
+    target.kind = TargetKind::Regular;
+    CloseHandle(existing);
+    return true;
 }
 
-void FileWriteAbandon() { RemoveTemporary(); }
+bool SystemSameName(const std::string& first, const std::string& second) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, first.c_str(), -1, second.c_str(), -1) == CSTR_EQUAL;
+}
+
+bool SystemFolderOpen(const std::string& targetPath, SystemFolder& folder) {
+    folder.handle = kNoFile;
+    folder.path = FolderOf(targetPath);
+    return true;
+}
+
+void SystemFolderClose(SystemFolder& folder) { folder = {}; }
+
+// The whole path must stay within MAX_PATH, its zero included.
+std::size_t SystemNameLimit(const SystemFolder& folder) {
+    return folder.path.size() < MAX_PATH - 1 ? MAX_PATH - 1 - folder.path.size() : 0;
+}
+
+std::string SystemEntryName(const SystemFolder& folder, const std::string& name) { return folder.path + name; }
+
+void SystemRemoveEntry(SystemFile, const char* entryName) { DeleteFileA(entryName); }
+
+// Shared for deletion only, so that FileWriteAbandon can remove it while it is being written.
+bool SystemCreateNew(const SystemFolder& folder, const std::string& name, SystemFile& file) {
+    const HANDLE made = CreateFileA((folder.path + name).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = made == INVALID_HANDLE_VALUE ? kNoFile : AsFile(made);
+    return made != INVALID_HANDLE_VALUE;
+}
+
+// ReplaceFileA carries the old file's attributes and security over; a new file takes the folder's.
+void SystemGiveRights(SystemFile, const Target&) {}
+
+// When ReplaceFileA fails half-way, after the old file has left the target's name
+// (ERROR_UNABLE_TO_MOVE_REPLACEMENT and _2), the new contents are moved there instead.
+ReplaceResult SystemReplace(const SystemFolder& folder, const std::string& name, const Target& target) {
+    const std::string temporary = folder.path + name;
+    const bool exists = target.kind == TargetKind::Regular;
+    if (exists ? ReplaceFileA(target.path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                              nullptr, nullptr) != 0
+               : MoveFileExA(temporary.c_str(), target.path.c_str(), MOVEFILE_WRITE_THROUGH) != 0) {
+        return ReplaceResult::Replaced;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        return ReplaceResult::Failed;
+    }
+    if (MoveFileExA(temporary.c_str(), target.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return ReplaceResult::Replaced;
+    }
+    SetLastError(error);
+    return ReplaceResult::FailedTemporaryKept;
+}
+
+void SystemFolderFlush(const SystemFolder&) {}
+
+bool SystemOpenExisting(const Target& target, SystemFile& file) {
+    const HANDLE opened =
+        CreateFileA(target.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = opened == INVALID_HANDLE_VALUE ? kNoFile : AsFile(opened);
+    return opened != INVALID_HANDLE_VALUE;
+}
+
+bool SystemReserve(SystemFile file, int64_t oldSize, int64_t newSize) {
+    if (newSize <= oldSize) return true;
+    return SystemSetLength(file, newSize) && SetFilePointerEx(AsHandle(file), LARGE_INTEGER{}, nullptr, FILE_BEGIN);
+}
+
+bool SystemSetLength(SystemFile file, int64_t size) {
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    return SetFilePointerEx(AsHandle(file), end, nullptr, FILE_BEGIN) && SetEndOfFile(AsHandle(file));
+}
+
+bool SystemSeek(SystemFile file, int64_t position) {
+    LARGE_INTEGER at{};
+    at.QuadPart = position;
+    return SetFilePointerEx(AsHandle(file), at, nullptr, FILE_BEGIN) != 0;
+}
+
+bool SystemWrite(SystemFile file, const uint8_t* bytes, std::size_t size, std::size_t& written) {
+    DWORD done = 0;
+    const BOOL ok = WriteFile(AsHandle(file), bytes, static_cast<DWORD>(size), &done, nullptr);
+    written = done;
+    return ok != 0;
+}
+
+bool SystemFlush(SystemFile file) { return FlushFileBuffers(AsHandle(file)) != 0; }
+bool SystemClose(SystemFile file) { return CloseHandle(AsHandle(file)) != 0; }
+
+SystemFile SystemStandardOutput() {
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) return AsFile(out);
+    SetLastError(ERROR_INVALID_HANDLE);
+    return kNoFile;
+}
+
+int SystemLastError() { return static_cast<int>(GetLastError()); }
+void SystemSetLastError(int error) { SetLastError(static_cast<DWORD>(error)); }
+bool SystemNameTaken(int error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+bool SystemAccessDenied(int error) { return error == ERROR_ACCESS_DENIED; }
+int SystemNoNameError() { return ERROR_PATH_NOT_FOUND; }
+int SystemNothingWrittenError() { return ERROR_WRITE_FAULT; }
+
+uint64_t SystemUniqueSeed() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return static_cast<uint64_t>(now.QuadPart) ^ (uint64_t{GetCurrentProcessId()} << 16);
+}
 
 // The system's own wording, in the user's language, without its closing line break.
 std::string SystemErrorText(int systemError) {

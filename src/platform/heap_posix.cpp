@@ -7,10 +7,12 @@
 
 #include "platform/native.h"
 
+#ifdef MADV_POPULATE_WRITE
 namespace {
 // Smaller blocks mostly come from memory the heap has touched before.
 constexpr std::size_t kPopulatedBlock = std::size_t{1} << 20;
 }  // namespace
+#endif
 
 void* SystemHeapNew(std::size_t bytes) { return std::calloc(bytes == 0 ? 1 : bytes, 1); }
 

@@ -1,5 +1,6 @@
-// The one lock of the process: it guards the string registry. A critical section on
-// Windows, a std::mutex elsewhere.
+// The lock that guards the string registry: a critical section on Windows, a std::mutex
+// elsewhere. On Windows the process has one more, the hold on interrupts (interrupt_hold.h), which
+// a console control handler waits on while a file is committed.
 #pragma once
 
 void RegistryLockInit();

@@ -1,4 +1,4 @@
-// The string registry: every live text value in creation order, behind the process's one lock.
+// The string registry: every live text value in creation order, behind the registry lock (lock.h).
 #pragma once
 
 #include <cstdint>

@@ -45,6 +45,13 @@ TEST(ParseOptions, Problems) {
         {{"E"}, "no output file"},
         {{"-o", "x.wav", "-i", "m.txt", "E"}, "not both"},
         {{"-o", "x.wav", "-e", "ebcdic", "E"}, "unknown encoding 'ebcdic'"},
+        {{"-o", "x.wav", "--rate", "44000", "E"}, "--rate takes 8000, 11025"},
+        {{"-o", "x.wav", "--bits", "24", "E"}, "--bits takes 8 or 16"},
+        {{"-o", "x.wav", "--rise", "-1", "E"}, "--rise needs a time in milliseconds"},
+        {{"-o", "x.wav", "--pad", "1e3", "E"}, "--pad needs a time in milliseconds"},
+        {{"-o", "x.wav", "--noise", "101", "E"}, "from -30 to 100"},
+        {{"-o", "x.wav", "--noise", "6", "--seed", "18446744073709551616", "E"}, "--seed needs a whole number"},
+        {{"-o", "x.wav", "--seed", "1", "E"}, "needs --noise"},
     };
     for (const auto& [arguments, problem] : cases) {
         const ParsedOptions p = ParseOptions(arguments);

@@ -57,6 +57,22 @@ class Memory(CliTestCase):
 
     @native_only
     @unsanitized_only
+    def test_labels_cost_a_few_bytes_a_character(self):
+        # 5 MB of E at a dot of 1 ms: 160 MB of audio and five million labels.
+        with open(self.path("m.txt"), "wb") as f:
+            f.write(b"E" * 5_000_000)
+        args = ["-q", "-d", "1", "-i", "-", "-o", self.path("e.wav")]
+        status, without = peak_memory(*args, stdin_path=self.path("m.txt"))
+        self.assertEqual(status, 0)
+        status, labelled = peak_memory(*args, "--labels", self.path("e.txt"), stdin_path=self.path("m.txt"))
+        self.assertEqual(status, 0)
+        self.assertLess(labelled, 1.3 * without + 32 * MiB,
+                        f"{labelled / MiB:.1f} MiB with labels, {without / MiB:.1f} MiB without")
+        with open(self.path("e.txt"), "rb") as track:
+            self.assertEqual(sum(1 for _ in track), 5_000_000)
+
+    @native_only
+    @unsanitized_only
     def test_running_out_of_memory_is_a_message_and_an_exit_status(self):
         def limited(limit):
             return lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
@@ -127,6 +143,44 @@ class Signals(CliTestCase):
                 self.assertEqual(status, 128 + signal_number)
                 self.assertEqual(os.listdir(self.folder), ["old.wav"])
                 self.assertEqual(open(self.path("old.wav"), "rb").read(), old)
+
+    def test_an_interrupted_rewrite_in_place_is_the_old_file_or_the_new_one(self):
+        # A target with a second hard link is rewritten where it is. Whenever SIGINT comes, the
+        # target is the old file or the new one, and the status and the notice say which.
+        target, twin = self.path("linked.wav"), self.path("twin.wav")
+        old = b"o" * (190 * MiB)
+        args = ["-q", "-d", "20000", "-o", target, "0" * 48]
+
+        def fresh_target():
+            for name in os.listdir(self.folder):
+                os.unlink(self.path(name))
+            with open(target, "wb") as f:
+                f.write(old)
+            os.link(target, twin)
+
+        fresh_target()
+        started = time.monotonic()
+        self.assertEqual(subprocess.run(command(*args)).returncode, 0)
+        whole = time.monotonic() - started
+        new = open(target, "rb").read()
+        for fraction in (0.3, 0.5, 0.6, 0.7, 0.8, 0.9):
+            with self.subTest(fraction=fraction):
+                fresh_target()
+                process = subprocess.Popen(command(*args), stderr=subprocess.PIPE,
+                                           preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+                time.sleep(whole * fraction)
+                process.send_signal(signal.SIGINT)
+                _, err = process.communicate(timeout=60)
+                data = open(target, "rb").read()
+                self.assertIn(data, (old, new), "neither the old file nor the new one")
+                self.assertEqual(os.stat(twin).st_ino, os.stat(target).st_ino)
+                self.assertEqual(sorted(os.listdir(self.folder)), ["linked.wav", "twin.wav"])
+                if process.returncode in (0, -signal.SIGINT):  # done, or ended before it set up its handler
+                    self.assertEqual(data, new if process.returncode == 0 else old)
+                    continue
+                self.assertEqual(process.returncode, 128 + signal.SIGINT)
+                said = "is new" if data == new else "is as it was"
+                self.assertEqual(text(err), f"velmora-cli: interrupted; {target} {said}\n")
 
     def test_a_reader_that_goes_away_ends_the_program_by_sigpipe(self):
         process = subprocess.Popen(command("-q", "-d", "200", "-o", "-", "0" * 50), stdout=subprocess.PIPE)
@@ -243,6 +297,111 @@ class Links(CliTestCase):
         self.assertEqual(run("-q", "-o", self.path("link.wav"), "E").returncode, 0)
         self.assertTrue(os.path.islink(self.path("link.wav")))
         self.assertEqual(open(self.path("real/new.wav"), "rb").read(), wav_model.wav(b"E"))
+
+
+def chattr(flag, path):
+    """Makes a file or folder immutable (+i) or not: a real read-only target, root included."""
+    return subprocess.run(["chattr", flag, path], capture_output=True).returncode == 0
+
+
+class LinkedTargets(CliTestCase):
+    """Saving through a symbolic link or over a file with other hard links, on Linux and under
+    Wine: the file the link names is written, every link stays, and nothing else is left."""
+
+    def test_the_file_a_link_names_is_written_and_the_links_stay(self):
+        os.mkdir(self.path("other"))
+        old = b"the old recording" * 100
+        for name in ("target.wav", "twin.wav"):
+            with open(self.path("other/" + name), "wb") as f:
+                f.write(old)
+        os.symlink("other/target.wav", self.path("link.wav"))
+        os.symlink("other/new.wav", self.path("dangling.wav"))
+        os.link(self.path("other/twin.wav"), self.path("hard.wav"))
+        cases = [("link.wav", "other/target.wav"), ("dangling.wav", "other/new.wav"), ("hard.wav", "other/twin.wav")]
+        for name, written in cases:
+            with self.subTest(name=name):
+                result = run("-q", "-o", self.path(name), "SOS")
+                self.assertEqual(result.returncode, 0, text(result.stderr))
+                self.assertEqual(open(self.path(written), "rb").read(), wav_model.wav(b"SOS"))
+        self.assertEqual(os.readlink(self.path("link.wav")), "other/target.wav")
+        self.assertEqual(os.readlink(self.path("dangling.wav")), "other/new.wav")
+        self.assertEqual(os.stat(self.path("hard.wav")).st_ino, os.stat(self.path("other/twin.wav")).st_ino)
+        self.assertEqual(sorted(os.listdir(self.folder)), ["dangling.wav", "hard.wav", "link.wav", "other"])
+        self.assertEqual(sorted(os.listdir(self.path("other"))), ["new.wav", "target.wav", "twin.wav"])
+
+    def test_a_read_only_file_behind_a_link_is_left_alone(self):
+        os.mkdir(self.path("other"))
+        with open(self.path("other/locked.wav"), "wb") as f:
+            f.write(b"keep me")
+        os.symlink("other/locked.wav", self.path("link.wav"))
+        if not chattr("+i", self.path("other/locked.wav")):
+            self.skipTest("this file system cannot make files immutable (chattr +i)")
+        result = run("-o", self.path("link.wav"), "SOS")
+        chattr("-i", self.path("other/locked.wav"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(OPEN_FAILED, text(result.stderr))
+        self.assertEqual(open(self.path("other/locked.wav"), "rb").read(), b"keep me")
+        self.assertEqual(sorted(os.listdir(self.folder)), ["link.wav", "other"], "no temporary file is left")
+        self.assertEqual(os.listdir(self.path("other")), ["locked.wav"])
+
+    def test_a_folder_that_takes_no_new_files(self):
+        folder = self.path("locked")
+        os.mkdir(folder)
+        with open(os.path.join(folder, "old.wav"), "wb") as f:
+            f.write(b"an older recording")
+        if not chattr("+i", folder):
+            self.skipTest("this file system cannot make folders immutable (chattr +i)")
+        self.addCleanup(chattr, "-i", folder)
+        rewritten = run("-q", "-o", os.path.join(folder, "old.wav"), "SOS")
+        refused = run("-o", os.path.join(folder, "new.wav"), "SOS")
+        self.assertEqual(rewritten.returncode, 0, text(rewritten.stderr))
+        self.assertEqual(open(os.path.join(folder, "old.wav"), "rb").read(), wav_model.wav(b"SOS"))
+        self.assertEqual(refused.returncode, 1)
+        denied = "アクセスが拒否されました" if UNDER_WINE else "Operation not permitted"
+        self.assertIn(f"{OPEN_FAILED} ({folder}/new.wav: {denied}", text(refused.stderr))
+        self.assertEqual(os.listdir(folder), ["old.wav"])
+
+
+class LabelsWithTheAudio(CliTestCase):
+    """--labels beside the WAV file: checked before anything is written, staged with it, and a
+    failure that leaves the old WAV file, or says which file is new."""
+
+    def test_labels_that_name_the_output_itself_are_a_usage_error(self):
+        with open(self.path("old.wav"), "wb") as f:
+            f.write(b"an older recording")
+        os.symlink("old.wav", self.path("link.txt"))
+        os.link(self.path("old.wav"), self.path("hard.txt"))
+        cases = [("same.txt", "same.txt"), ("link.txt", "old.wav"), ("hard.txt", "old.wav"),
+                 ("./old.txt", "sub/../old.txt")]
+        os.mkdir(self.path("sub"))
+        for labels, output in cases:
+            with self.subTest(labels=labels, output=output):
+                result = run("--labels", labels, "-o", output, "SOS", cwd=self.folder)
+                self.assertEqual(result.returncode, 2, text(result.stderr))
+                self.assertIn(f"--labels '{labels}' names the output file itself", text(result.stderr))
+                self.assertEqual(sorted(os.listdir(self.folder)), ["hard.txt", "link.txt", "old.wav", "sub"])
+                self.assertEqual(open(self.path("old.wav"), "rb").read(), b"an older recording")
+
+    def test_a_failure_leaves_the_old_audio_or_says_which_file_is_new(self):
+        os.symlink("/dev/full", self.path("full.txt"))  # a device: written, and failing, only when committed
+        cases = [
+            # Labels that cannot even be begun: nothing is written.
+            ("missing/l.txt", 1, "cannot write the labels to missing/l.txt: ", "; nothing was written", False),
+            # Labels that fail after the WAV file is in place: the message names it.
+            ("full.txt", 1, "cannot write the labels to full.txt: ", "; old.wav is new, full.txt is as it was", True),
+        ]
+        for labels, status, said, then, replaced in cases:
+            with self.subTest(labels=labels):
+                with open(self.path("old.wav"), "wb") as f:
+                    f.write(b"an older recording")
+                result = run("--labels", labels, "-o", "old.wav", "SOS", cwd=self.folder)
+                self.assertEqual(result.returncode, status, text(result.stderr))
+                line = [line for line in text(result.stderr).splitlines() if "cannot write the labels" in line]
+                self.assertEqual(len(line), 1, text(result.stderr))
+                self.assertTrue(line[0].startswith("velmora-cli: " + said) and line[0].endswith(then), line[0])
+                expected = wav_model.wav(b"SOS") if replaced else b"an older recording"
+                self.assertEqual(open(self.path("old.wav"), "rb").read(), expected)
+                self.assertEqual(sorted(os.listdir(self.folder)), ["full.txt", "old.wav"])
 
 
 class RealFaults(CliTestCase):

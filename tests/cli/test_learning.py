@@ -233,11 +233,11 @@ class Batch(CliTestCase):
         self.assertIn("0001.srt, 0001.wav, 0002.srt, 0002.wav, 0003.srt, 0003.wav; give --overwrite",
                       text(result.stderr))
         self.assertEqual(self.files(), before, "nothing is touched")
-        # With --overwrite the folder holds this run alone: line 2 is refused, and no file of the
-        # earlier run is left beside it. Files of other names stay.
+        # With --overwrite the folder holds this run alone: line 1 replaces its files, line 2 is
+        # refused, and no file of the earlier run is left beside them. Files of other names stay.
         result = self.batch(b"CQ\n!!!\n", "--labels", "x.srt", "--overwrite")
         self.assertEqual(result.returncode, 3)
-        self.assertIn("removed 6 files of an earlier batch", text(result.stderr))
+        self.assertIn("removed 4 files of an earlier batch", text(result.stderr))
         after = self.files()
         self.assertEqual(sorted(after), ["0001.srt", "0001.wav", "notes.txt"])
         self.assertEqual(after["0001.wav"], wav_model.wav(b"CQ"))
@@ -263,13 +263,14 @@ class Batch(CliTestCase):
         self.assertEqual(result.returncode, 2)
         self.assertIn("--labels gives only the extension", text(result.stderr))
         self.assertFalse(os.path.exists(self.path("out")))
-        # A folder whose earlier files cannot be removed.
-        self.assertEqual(self.batch(b"E\n").returncode, 0)
+        # A folder whose earlier files cannot be removed: line 1's file is rewritten where it is,
+        # line 2's stays and is named.
+        self.assertEqual(self.batch(b"E\nE\n").returncode, 0)
         subprocess.run(["chattr", "+i", self.path("out")], check=True)
         result = self.batch(b"T\n", "--overwrite")
         self.assertEqual(result.returncode, 1)
-        self.assertIn("cannot remove 0001.wav of an earlier batch", text(result.stderr))
-        self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"E")})
+        self.assertIn("cannot remove 0002.wav of an earlier batch", text(result.stderr))
+        self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"T"), "0002.wav": wav_model.wav(b"E")})
 
 
 class FoldKana(CliTestCase):
@@ -348,6 +349,18 @@ class Punctuation(CliTestCase):
         sk = tone_runs(data[44:])[-6:]
         self.assertEqual([b[0] - a[1] for a, b in zip(sk, sk[1:])], [80] * 5, "<SK>: one unit between its letters")
 
+    def test_the_exact_tone_at_44100_sounds_them_too(self):
+        import spectrum  # noqa: E402 (tests/oracle, on the path through test_velmora_cli)
+
+        result, _ = self.create("--punctuation", "--word-gap", "--rate", "44100", "--bits", "16", "-d", "60",
+                                "<AR> 73, <SK>")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        _, samples = spectrum.samples_of(self.path("out.wav"))
+        unit = 2646  # 60 ms at 44100 samples a second
+        elements, length = expected_elements([["<AR>"], list("73,"), ["<SK>"]], unit, 3 * unit, 7 * unit, punctuated)
+        self.assertEqual(len(samples), length)
+        self.assertEqual(tone_runs([s + 128 for s in samples]), elements)
+
     @unittest.skipUnless(shutil.which("morse2ascii"), "morse2ascii is not installed")
     def test_an_independent_decoder_reads_the_marks_and_the_prosigns(self):
         def decode(*options):
@@ -380,6 +393,12 @@ class Punctuation(CliTestCase):
         self.assertNotIn("'!'", said)
         self.assertIn("elements: .- -... -.-.--", text(result.stdout))
         self.assertIn("'!' (U+0021) has no Morse code", text(run("-n", "a!").stderr), "the window's table has no '!'")
+        # A byte that is not UTF-8 gives no byte to the message: the brackets around it still close.
+        with open(self.path("m.txt"), "wb") as f:
+            f.write(b"<A\xffR>")
+        result = run("-n", "--punctuation", "-i", self.path("m.txt"))
+        self.assertEqual(text(result.stderr), "velmora-cli: byte 0xFF is not UTF-8; left out once, at character 3\n")
+        self.assertIn("elements: .-.-.\n", text(result.stdout))
 
     def test_the_list_is_the_table_in_force(self):
         listed = {}

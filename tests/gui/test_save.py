@@ -54,6 +54,20 @@ class Save(GuiTestCase):
         self.expect_message(DONE_CAPTION, DONE_TEXT, "blue")
         self.assert_wav(target, b"ET")
 
+    def test_a_link_keeps_pointing_at_the_file_it_names(self):
+        # Saving over a link replaces the file the link names; the link stays a link.
+        (self.work / "other").mkdir()
+        target = self.work / "other" / "target.wav"
+        target.write_bytes(b"x" * 50000)
+        (self.work / "link.wav").symlink_to("other/target.wav")
+        self.app.replace_field(MESSAGE_FIELD, "ET")
+        self.save_as("link.wav")
+        self.answer_box(SAVE_DIALOG_TITLE, ID_YES, ID_YES)
+        self.expect_message(DONE_CAPTION, DONE_TEXT, "blue")
+        self.assertTrue((self.work / "link.wav").is_symlink())
+        self.assert_wav(target, b"ET")
+        self.assertEqual(sorted(p.name for p in (self.work / "other").iterdir()), ["target.wav"])
+
     def test_cancel_writes_nothing_and_the_next_run_works(self):
         self.app.replace_field(MESSAGE_FIELD, "E")
         dialog = self.open_save_dialog()

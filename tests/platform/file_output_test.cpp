@@ -46,6 +46,50 @@ TEST(FileWriteWhole, AFolderOrNoNameIsNotAFile) {
     EXPECT_TRUE(FolderEntries(folder.path()).empty());
 }
 
+// Two files staged together: nothing changes until a commit, and what is not committed leaves
+// no trace.
+TEST(StagedFile, NothingChangesUntilItIsCommitted) {
+    TempFolder folder;
+    const auto first = folder / "a.wav";
+    const auto second = folder / "a.txt";
+    WriteFileBytes(first, kOldBytes);
+    WriteFileBytes(second, kOldBytes);
+    {
+        StagedFile wav;
+        StagedFile labels;
+        ASSERT_EQ(wav.Stage(first.string().c_str(), NewBytes()).outcome, FileOutcome::Written);
+        ASSERT_EQ(labels.Begin(second.string().c_str()).outcome, FileOutcome::Written);
+        ASSERT_EQ(labels.Append(NewBytes()).outcome, FileOutcome::Written);
+        ASSERT_EQ(labels.Finish().outcome, FileOutcome::Written);
+        EXPECT_EQ(FolderEntries(folder.path()).size(), 4u) << "two temporary files beside the targets";
+        EXPECT_EQ(Read(first), kOldBytes);
+        EXPECT_EQ(wav.Commit().outcome, FileOutcome::Written);
+    }
+    EXPECT_EQ(ReadFileBytes(first), kNewBytes);
+    EXPECT_EQ(Read(second), kOldBytes);
+    EXPECT_EQ(FolderEntries(folder.path()).size(), 2u) << "the uncommitted one is gone";
+}
+
+TEST(FileTargetsMatch, NamesOfOneFile) {
+    TempFolder folder;
+    WriteFileBytes(folder / "a.wav", kOldBytes);
+    WriteFileBytes(folder / "b.wav", kOldBytes);
+    std::filesystem::create_directory(folder / "sub");
+    const auto at = [&folder](const std::string& name) { return (folder / name).string(); };
+    const struct {
+        std::string first, second;
+        bool match;
+    } cases[] = {
+        {at("a.wav"), at("a.wav"), true},          {at("a.wav"), at("sub/../a.wav"), true},
+        {at("new.txt"), at("sub/../new.txt"), true}, {at("a.wav"), at("b.wav"), false},
+        {at("new.txt"), at("new.wav"), false},     {at("new.txt"), at("sub/new.txt"), false},
+        {at("no/x.txt"), at("other/x.txt"), false}, {at("a.wav"), at("sub/a.wav"), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileTargetsMatch(c.first.c_str(), c.second.c_str()), c.match) << c.first << " " << c.second;
+    }
+}
+
 #ifdef _WIN32
 
 TEST(FileWriteWhole, AFileHeldOpenElsewhereIsLeftAlone) {
@@ -144,6 +188,19 @@ TEST(FileWriteWhole, ALinkKeepsPointingAtTheFileItNames) {
     EXPECT_EQ(FileWriteWhole((folder / "link.wav").string().c_str(), NewBytes()).outcome, FileOutcome::Written);
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.wav"));
     EXPECT_EQ(ReadFileBytes(folder / "real.wav"), kNewBytes);
+}
+
+TEST(FileTargetsMatch, ThroughLinks) {
+    TempFolder folder;
+    WriteFileBytes(folder / "a.wav", kOldBytes);
+    std::filesystem::create_symlink(folder / "a.wav", folder / "link.txt");
+    std::filesystem::create_hard_link(folder / "a.wav", folder / "hard.txt");
+    std::filesystem::create_symlink("new.wav", folder / "dangling.txt");
+    const auto at = [&folder](const std::string& name) { return (folder / name).string(); };
+    EXPECT_TRUE(FileTargetsMatch(at("link.txt").c_str(), at("a.wav").c_str()));
+    EXPECT_TRUE(FileTargetsMatch(at("hard.txt").c_str(), at("a.wav").c_str()));
+    EXPECT_TRUE(FileTargetsMatch(at("dangling.txt").c_str(), at("new.wav").c_str()));
+    EXPECT_FALSE(FileTargetsMatch(at("dangling.txt").c_str(), at("a.wav").c_str()));
 }
 
 TEST(FileWriteWhole, AReplacedFileKeepsItsPermissions) {

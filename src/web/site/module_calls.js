@@ -1,0 +1,62 @@
+// Calls into the WebAssembly module (velmora.js): the fields written into its memory, one run,
+// and its parts read back. The page's worker and the tests under node load this same file.
+'use strict';
+
+const VelmoraPart = Object.freeze({ wav: 0, subRip: 1, webVtt: 2, report: 3, spans: 4, marks: 5 });
+// In the order of the module's outcome numbers.
+const VelmoraOutcomes = Object.freeze(['written', 'nothing-to-sound', 'too-long', 'out-of-memory', 'speed-refused']);
+
+// The bytes of one part of the last run: a view into the module's memory, valid until the next
+// call into the module.
+function velmoraPart(module, part) {
+  const at = module._velmora_part(part) >>> 0;
+  const size = module._velmora_part_size(part) >>> 0;
+  return module.HEAPU8.subarray(at, at + size);
+}
+
+// Copies `text` as UTF-8 with a zero byte after it into a block of the module's heap; returns
+// [address, length], or null when the heap cannot give the block.
+function velmoraPutText(module, text) {
+  const bytes = new TextEncoder().encode(text);
+  const at = module._malloc(bytes.length + 1) >>> 0;
+  if (at === 0) return null;
+  module.HEAPU8.set(bytes, at);
+  module.HEAPU8[at + bytes.length] = 0;
+  return [at, bytes.length];
+}
+
+// One run of the fields { message, dot, frequency, volume, wpm, farnsworth, wordGap, foldKana }.
+// Returns the outcome's name and the report; the parts stay in the module until velmoraRelease.
+function velmoraRun(module, fields) {
+  const texts = [fields.message, fields.dot, fields.frequency, fields.volume, fields.wpm, fields.farnsworth];
+  const blocks = [];
+  let outcome = VelmoraOutcomes.indexOf('out-of-memory');
+  try {
+    for (const text of texts) {
+      const block = velmoraPutText(module, text);
+      if (block === null) break;
+      blocks.push(block);
+    }
+    if (blocks.length === texts.length) {
+      const options = (fields.wordGap ? 1 : 0) | (fields.foldKana ? 2 : 0);
+      const [message, dot, frequency, volume, wpm, farnsworth] = blocks;
+      outcome = module._velmora_run(message[0], message[1], dot[0], frequency[0], volume[0], wpm[0],
+                                    farnsworth[0], options);
+    }
+  } finally {
+    for (const [at] of blocks) module._free(at);
+  }
+  const reportBytes = velmoraPart(module, VelmoraPart.report);
+  const report = reportBytes.length > 0 ? JSON.parse(new TextDecoder().decode(reportBytes))
+                                        : { outcome: 'out-of-memory', warnings: [], leftOut: [] };
+  return { outcome: VelmoraOutcomes[outcome], report };
+}
+
+// Gives back every byte of the last run.
+function velmoraRelease(module) {
+  module._velmora_release();
+}
+
+if (typeof module !== 'undefined') {
+  module.exports = { VelmoraPart, VelmoraOutcomes, velmoraPart, velmoraRun, velmoraRelease };
+}

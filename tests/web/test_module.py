@@ -1,0 +1,147 @@
+"""The web page's WebAssembly module under node, through the calls its worker makes, against the
+native velmora-cli on the same field texts and options: the same outcome, the same WAV and label
+bytes, the same warnings and report of left-out characters.
+
+VELMORA_WEB names the site folder (build/wasm/web), VELMORA_CLI the native program."""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from web_cases import fields, run_cli  # noqa: E402
+
+WEB = os.environ.get("VELMORA_WEB", "")
+RUNNER = os.path.join(os.path.dirname(__file__), "module_runner.js")
+OPTION_SPELLING = {"dot": "--dot", "frequency": "--freq", "volume": "--volume", "wpm": "--wpm"}
+
+CASES = [
+    # The worked examples, at the window's defaults.
+    fields("E"), fields("ET"), fields("A"), fields("SOS"), fields("a b"),
+    # Field texts read as the window reads them, wraps included.
+    fields("SOS", dot="1.9"), fields("SOS", dot="4294967301"), fields("PARIS", dot="3abc"), fields("E", dot="+4"),
+    fields("E", dot=" 4"), fields("E", dot="-4"), fields("SOS", dot="0"), fields("SOS", dot=""),
+    fields("SOS", volume="200"), fields("SOS", volume="12.7"), fields("SOS", volume="0"),
+    fields("SOS", frequency="4294967295"), fields("SOS", frequency="2667"), fields("SOS", frequency="9000"),
+    # Refusals: nothing to sound, and audio longer than a WAV file holds.
+    fields(""), fields("あいう"), fields(" "), fields("E", dot="536870912"), fields("EEEE", dot="134217728"),
+    # Characters at the edges of code page 932: the read-back rule, the NEC and IBM rows, the
+    # user-defined area, second bytes that sound, and characters it lacks.
+    fields("～〜¥‾"), fields("アイウ①ⅰ∵￢"), fields("\ue000\ue757漢字"), fields("ｦﾟｰ｡ 😀é"),
+    fields("(ｲﾛﾊ)0123456789 abc XYZ"),
+    # Learner options, alone and together.
+    fields("CQ CQ DE JA1ABC", wordGap=True), fields("PARIS PARIS", wpm="20"), fields("PARIS", wpm="13.5"),
+    fields("CQ DE ｲﾛﾊ", wpm="20", farnsworth="10", wordGap=True), fields("THE QUICK FOX", farnsworth="5.5"),
+    fields("ガッコウ　へ　いきます", foldKana=True, wordGap=True), fields("ｶﾞ パ Ａ１ ゐ", foldKana=True),
+    # Speeds that are refused.
+    fields("E", wpm="abc"), fields("E", wpm="5000"), fields("E", wpm="0.0000001"), fields("E", farnsworth="20"),
+    fields("E", dot="0", farnsworth="5"), fields("E", farnsworth=" 5"), fields("E", wpm="0x10"), fields("E", wpm="inf"),
+    fields("E E", farnsworth="0.0001"),
+    # A long message: 30,000 characters, 184 MB of audio.
+    fields("PARIS " * 5000),
+]
+
+
+def run_module(cases, folder):
+    listing = os.path.join(folder, "cases.json")
+    with open(listing, "w", encoding="utf-8") as out:
+        json.dump(cases, out)
+    subprocess.run(["node", RUNNER, WEB, listing, folder], check=True, timeout=600)
+    return [json.loads(read(os.path.join(folder, f"{n}.json"))) for n in range(len(cases))]
+
+
+def read(path):
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def cli_report(stderr):
+    """velmora-cli's warnings and left-out lines, without its name in front."""
+    lines = [line.removeprefix("velmora-cli: ") for line in stderr.splitlines()]
+    warnings = [line.removeprefix("warning: ") for line in lines if line.startswith("warning: --")]
+    left_out = [line for line in lines if not line.startswith(("warning: --", "完了", "残念"))]
+    return warnings, left_out
+
+
+class ModuleAgainstNative(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="velmora-web-")
+        cls.results = run_module(CASES, cls.folder)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def native(self, n, extension):
+        path = os.path.join(self.folder, f"native-{n}.{extension}")
+        outcome, stderr = run_cli(CASES[n], os.path.join(self.folder, f"native-{n}.wav"),
+                                  path if extension != "wav" else None)
+        return outcome, stderr, read(path)
+
+    def test_outcomes_and_bytes_match_the_native_program(self):
+        for n, case in enumerate(CASES):
+            with self.subTest(n=n, message=case["message"][:40], **{k: v for k, v in case.items() if k != "message"}):
+                outcome, _, wav = self.native(n, "wav")
+                self.assertEqual(self.results[n]["outcome"], outcome)
+                self.assertEqual(read(os.path.join(self.folder, f"{n}.wav")), wav)
+                os.remove(os.path.join(self.folder, f"native-{n}.wav")) if wav is not None else None
+
+    def test_label_tracks_match_the_native_program(self):
+        for n, case in enumerate(CASES[:-1]):
+            for extension in ("srt", "vtt"):
+                with self.subTest(n=n, message=case["message"], extension=extension):
+                    _, _, labels = self.native(n, extension)
+                    self.assertEqual(read(os.path.join(self.folder, f"{n}.{extension}")), labels)
+
+    def test_warnings_and_left_out_characters_are_the_native_programs(self):
+        for n, case in enumerate(CASES[:-1]):
+            with self.subTest(n=n, message=case["message"]):
+                outcome, stderr, _ = self.native(n, "wav")
+                if outcome == "speed-refused":
+                    continue
+                report = self.results[n]["report"]
+                warnings = [f"{OPTION_SPELLING[w['field']]} " + (w["typed"] if w["field"] == "wpm" else f"'{w['typed']}'") +
+                            f" {w['said']}" for w in report["warnings"]]
+                self.assertEqual((warnings, report["leftOut"]), cli_report(stderr))
+
+    def test_each_run_gives_its_memory_back(self):
+        self.assertEqual({r["heapInUse"] for r in self.results}, {self.results[0]["heapInUse"]})
+
+
+class ModuleLimits(unittest.TestCase):
+    """What only the module meets: a heap of 2 GiB at most."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="velmora-web-")
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def test_audio_the_heap_cannot_hold_is_out_of_memory_and_the_next_run_works(self):
+        # 2,147,483,640 samples fit a WAV file, but not beside the module in 2 GiB.
+        cases = [fields("SOS"), fields("E", dot="268435455"), fields("SOS"), fields("E", dot="536870912"),
+                 fields("SOS")]
+        results = run_module(cases, self.folder)
+        self.assertEqual([r["outcome"] for r in results],
+                         ["written", "out-of-memory", "written", "too-long", "written"])
+        self.assertEqual(len({read(os.path.join(self.folder, f"{n}.wav")) for n in (0, 2, 4)}), 1)
+        self.assertEqual(len({r["heapInUse"] for r in results}), 1)
+
+    def test_a_message_of_one_megabyte(self):
+        case = fields(("PARIS ƒ ｱ " * 100000)[:1000000], dot="1")
+        results = run_module([case], self.folder)
+        self.assertEqual(results[0]["outcome"], "written")
+        native = os.path.join(self.folder, "native.wav")
+        self.assertEqual(run_cli(case, native)[0], "written")
+        self.assertEqual(read(os.path.join(self.folder, "0.wav")), read(native))
+
+
+if __name__ == "__main__":
+    unittest.main()

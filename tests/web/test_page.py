@@ -1,0 +1,150 @@
+"""The web page in headless Chromium, driven as a person drives it: typed into by its ids, 作成!!
+pressed, the files it offers downloaded and compared with what the native velmora-cli writes.
+Served by scripts/serve on 127.0.0.1. Keeps a screenshot in SCREENSHOT (under build/).
+
+VELMORA_WEB names the site folder, VELMORA_CLI the native program. Needs Debian's chromium,
+chromium-driver and python3-selenium (run with /usr/bin/python3)."""
+
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "cli"))
+from page_session import PageSession  # noqa: E402
+from test_learning import tone_runs  # noqa: E402
+from web_cases import fields, run_cli  # noqa: E402
+
+WEB = os.environ.get("VELMORA_WEB", "")
+SCREENSHOT = os.environ.get("VELMORA_SCREENSHOT", os.path.join(WEB, "..", "page-screenshot.png"))
+RATE = 8000
+
+
+class Page(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.page = PageSession(WEB)
+        cls.page.open()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.page.close()
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="velmora-native-")
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def native(self, f, extension="wav"):
+        """The bytes velmora-cli writes for the fields: the WAV, or a label track."""
+        wav, labels = os.path.join(self.folder, "n.wav"), os.path.join(self.folder, f"n.{extension}")
+        outcome, _ = run_cli(f, wav, labels if extension != "wav" else None)
+        self.assertEqual(outcome, "written")
+        with open(labels if extension != "wav" else wav, "rb") as out:
+            return out.read()
+
+    def test_downloads_are_the_native_programs_bytes(self):
+        cases = [
+            fields("SOS"),
+            fields("CQ DE ｲﾛﾊ あ (73)", dot="1.9", volume="200", frequency="2667"),
+            fields("CQ CQ DE JA1ABC", wpm="20", farnsworth="10", wordGap=True),
+            fields("ガッコウ　へ　いきます ①ⅰ", foldKana=True, wordGap=True),
+        ]
+        for f in cases:
+            with self.subTest(**f):
+                self.page.fill(f)
+                self.assertEqual(self.page.create(), "written")
+                self.assertEqual(self.page.download("download"), self.native(f))
+                self.assertEqual(self.page.download("labels-srt"), self.native(f, "srt"))
+                self.assertEqual(self.page.download("labels-vtt"), self.native(f, "vtt"))
+        os.makedirs(os.path.dirname(os.path.abspath(SCREENSHOT)), exist_ok=True)
+        self.page.driver.save_screenshot(SCREENSHOT)
+
+    def test_refusals_then_a_run_that_works_with_its_memory_back(self):
+        page = self.page
+        page.fill(fields("SOS"))
+        self.assertEqual(page.create(), "written")
+        heap = page.element("status").get_attribute("data-heap-in-use")
+        for f, outcome in [(fields("E", dot="536870912"), "too-long"), (fields("E", dot="268435455"), "out-of-memory"),
+                           (fields("あ"), "nothing-to-sound"), (fields("E", wpm="5000"), "speed-refused")]:
+            with self.subTest(outcome=outcome):
+                page.fill(f)
+                self.assertEqual(page.create(), outcome)
+                self.assertTrue(page.element("output").get_attribute("hidden"))
+                page.fill(fields("SOS"))
+                self.assertEqual(page.create(), "written")
+                self.assertEqual(page.download("download"), self.native(fields("SOS")))
+                self.assertEqual(page.element("status").get_attribute("data-heap-in-use"), heap)
+
+    def test_a_pasted_message_of_one_megabyte(self):
+        f = fields(("PARIS ƒ ｱ " * 100000)[:1000000], dot="1")
+        self.page.fill(fields("", dot="1"))
+        # Pasted: the whole text arrives at once, as the input event of a paste delivers it.
+        self.page.driver.execute_script(
+            "const m = document.getElementById('message'); m.value = arguments[0];"
+            "m.dispatchEvent(new InputEvent('input', {inputType: 'insertFromPaste'}));", f["message"])
+        # The page's own thread goes on while the worker renders: timers set every 5 ms keep firing.
+        self.page.driver.execute_script(
+            "delete document.getElementById('status').dataset.outcome; window.velmoraGaps = [];"
+            "let last = performance.now(); const tick = () => { const now = performance.now();"
+            "  velmoraGaps.push(now - last); last = now;"
+            "  if (!document.getElementById('status').dataset.outcome) setTimeout(tick, 5); };"
+            "setTimeout(tick, 5);")
+        self.assertEqual(self.page.create(seconds=120), "written")
+        gaps = self.page.driver.execute_script("return velmoraGaps")
+        render = self.page.driver.execute_script(
+            "return performance.getEntriesByName('velmora: render').at(-1).duration")
+        self.assertLess(max(gaps), render / 2, "the page's thread stood still while the worker rendered")
+        self.assertEqual(self.page.download("download"), self.native(f))
+
+    def test_the_keyboard_alone_makes_audio(self):
+        page = self.page
+        page.open()
+        body = page.driver.find_element(By.TAG_NAME, "body")
+        body.send_keys(Keys.TAB)  # the first field is the message
+        self.assertEqual(page.driver.switch_to.active_element.get_attribute("id"), "message")
+        page.driver.switch_to.active_element.send_keys("PARIS" + Keys.ENTER)
+        self.assertEqual(page.wait_for(lambda: page.element("status").get_attribute("data-outcome")), "written")
+        order = []
+        while "labels-vtt" not in order and len(order) < 30:
+            page.driver.switch_to.active_element.send_keys(Keys.TAB)
+            order.append(page.driver.switch_to.active_element.get_attribute("id"))
+        # The player's own buttons take a few presses of Tab of their own.
+        self.assertEqual(list(dict.fromkeys(order)), ["dot", "frequency", "volume", "word-gap", "wpm", "farnsworth",
+                                                      "fold-kana", "create", "player", "download", "labels-srt",
+                                                      "labels-vtt"])
+
+    def test_every_field_has_a_label_and_nothing_comes_from_another_host(self):
+        unlabelled = self.page.driver.execute_script(
+            "return [...document.querySelectorAll('input')].filter("
+            "i => !document.querySelector(`label[for=\"${i.id}\"]`)).map(i => i.id)")
+        self.assertEqual(unlabelled, [])
+        origins = self.page.driver.execute_script(
+            "return [...new Set(performance.getEntriesByType('resource').map(r => new URL(r.name).origin))]")
+        self.assertLessEqual(set(origins), {self.page.address.rstrip("/")})
+        policy = self.page.driver.execute_script(
+            "return document.querySelector('meta[http-equiv=\"Content-Security-Policy\"]').content")
+        self.assertIn("default-src 'none'", policy)
+
+    def test_the_character_heard_is_marked_from_the_sample_spans(self):
+        page = self.page
+        page.fill(fields("ETA", dot="60"))
+        self.assertEqual(page.create(), "written")
+        runs = tone_runs(page.download("download")[44:])
+        self.assertEqual(len(runs), 4)  # E, T, and A's two elements
+        for sample, character in [((runs[0][0] + runs[0][1]) // 2, "0"), ((runs[1][0] + runs[1][1]) // 2, "1"),
+                                  ((runs[1][1] + runs[2][0]) // 2, "-1"), (runs[3][1] - 4, "2")]:
+            with self.subTest(sample=sample):
+                page.driver.execute_script("const p = document.getElementById('player'); p.pause();"
+                                           "p.currentTime = arguments[0]", sample / RATE)
+                page.wait_for(lambda: page.element("picture").get_attribute("data-current") == character, 5)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,46 @@
+"""What the web page's tests share: the page's fields as velmora-cli's options, and running
+velmora-cli (VELMORA_CLI, the native build) on them."""
+
+import os
+import subprocess
+
+CLI = os.environ.get("VELMORA_CLI", "")
+DEFAULTS = {"message": "", "dot": "100", "frequency": "1000", "volume": "50", "wpm": "", "farnsworth": "",
+            "wordGap": False, "foldKana": False}
+
+# velmora-cli's exit statuses as the page's outcomes; a refusal's kind is in its message.
+EXIT_WRITTEN, EXIT_USAGE, EXIT_REFUSED, EXIT_OUT_OF_MEMORY = 0, 2, 3, 4
+
+
+def fields(message="", **changes):
+    return {**DEFAULTS, "message": message, **changes}
+
+
+def cli_arguments(f):
+    """The options that give velmora-cli the page's fields: a WPM stands in for the dot length."""
+    args = ["-d", f["dot"]] if f["wpm"] == "" else ["--wpm", f["wpm"]]
+    args += ["-f", f["frequency"], "-v", f["volume"]]
+    if f["farnsworth"] != "":
+        args += ["--farnsworth", f["farnsworth"]]
+    if f["wordGap"]:
+        args.append("--word-gap")
+    if f["foldKana"]:
+        args.append("--fold-kana")
+    return args
+
+
+def run_cli(f, wav_path, labels_path=None):
+    """velmora-cli on the fields; returns (outcome name, standard error)."""
+    if not CLI or not os.access(CLI, os.X_OK):
+        raise RuntimeError(f"no native velmora-cli at '{CLI}': build the native preset first")
+    args = cli_arguments(f) + (["--labels", labels_path] if labels_path else [])
+    # Through a file: a message of a megabyte is longer than a command line may be.
+    message = wav_path + ".message"
+    with open(message, "w", encoding="utf-8") as out:
+        out.write(f["message"])
+    result = subprocess.run([CLI, *args, "-o", wav_path, "-i", message], capture_output=True, timeout=300)
+    stderr = result.stderr.decode("utf-8", errors="replace")
+    if result.returncode == EXIT_REFUSED:
+        return ("nothing-to-sound" if "モールス信号にできる文字がありません" in stderr else "too-long"), stderr
+    names = {EXIT_WRITTEN: "written", EXIT_USAGE: "speed-refused", EXIT_OUT_OF_MEMORY: "out-of-memory"}
+    return names.get(result.returncode, f"exit {result.returncode}"), stderr
