@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <optional>
 #include <unordered_map>
 
 #include "frontend/code_page.h"
@@ -118,13 +117,6 @@ class MessageBuilder {
     }
 
   private:
-    // An opening bracket that may begin a prosign: where it stands, and how it is described.
-    struct OpeningBracket {
-        std::size_t position = 0;  // of the input character
-        std::size_t at = 0;        // in cp932
-        LeftOutCharacter described;
-    };
-
     // Handles '<' and '>', just appended: an opening bracket waits for the closing bracket that
     // may make it a prosign; the first closing bracket after it decides, with the reading of the
     // code table's characters. True when the bracket is handled; a closing bracket that closes
@@ -133,26 +125,27 @@ class MessageBuilder {
     bool AddedBracket(std::string_view bytes, Describe describe) {
         if (bytes == "<") {
             LeaveOutOpeningBracket();
-            opening_ = OpeningBracket{position_, text_.cp932.size() - 1, {}};
-            describe(opening_->described);
+            openingPosition_ = position_;
+            openingAt_ = text_.cp932.size() - 1;
+            openingDescribed_ = {};
+            describe(openingDescribed_);
             return true;
         }
-        if (bytes != ">" || !opening_) return false;
-        const std::string_view from = std::string_view(text_.cp932).substr(opening_->at);
+        if (bytes != ">" || openingPosition_ == 0) return false;
+        const std::string_view from = std::string_view(text_.cp932).substr(openingAt_);
         const bool prosign = ProsignSize(from, codes_) == from.size();
-        if (prosign) opening_.reset();
+        if (prosign) openingPosition_ = 0;
         LeaveOutOpeningBracket();
         return prosign;
     }
 
     void LeaveOutOpeningBracket() {
-        if (!opening_) return;
-        const LeftOutCharacter described = opening_->described;
-        LeaveOutAt(opening_->position, "<", LeftOutCharacter::Why::NoMorseCode, [&described](LeftOutCharacter& c) {
-            c.shown = described.shown;
-            c.code = described.code;
+        if (openingPosition_ == 0) return;
+        LeaveOutAt(openingPosition_, "<", LeftOutCharacter::Why::NoMorseCode, [this](LeftOutCharacter& c) {
+            c.shown = openingDescribed_.shown;
+            c.code = openingDescribed_.code;
         });
-        opening_.reset();
+        openingPosition_ = 0;
     }
 
     template <typename Describe>
@@ -174,7 +167,11 @@ class MessageBuilder {
 
     MessageTextOptions options_;
     const CodeTable& codes_;
-    std::optional<OpeningBracket> opening_;
+    // An opening bracket that may begin a prosign: its input character's position (0 for none),
+    // where it stands in cp932, and how it is described.
+    std::size_t openingPosition_ = 0;
+    std::size_t openingAt_ = 0;
+    LeftOutCharacter openingDescribed_;
     MessageText text_;
     LeftOutCollector leftOut_;
     std::size_t position_ = 0;
