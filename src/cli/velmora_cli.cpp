@@ -102,7 +102,6 @@ int Run(const std::vector<std::string>& arguments) {
     }
     const RunSettings run{options, DotText(options), RunStyleOf(options)};
     if (!options.quiet) SayWarnings(run);
-    if (!options.dryRun) ConsoleEndOnInterrupt();
 
     if (options.batch) return RunBatch(run, message);
     DropFinalLineBreak(message);

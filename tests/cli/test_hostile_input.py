@@ -175,6 +175,8 @@ class Signals(CliTestCase):
                 self.assertIn(data, (old, new), "neither the old file nor the new one")
                 self.assertEqual(os.stat(twin).st_ino, os.stat(target).st_ino)
                 self.assertEqual(sorted(os.listdir(self.folder)), ["linked.wav", "twin.wav"])
+                if UNDER_WINE and process.returncode == 0 and data == old and not err:
+                    continue  # Wine's own handling, before the program's first statement, ends it with 0
                 if process.returncode in (0, -signal.SIGINT):  # done, or ended before it set up its handler
                     self.assertEqual(data, new if process.returncode == 0 else old)
                     continue
