@@ -17,7 +17,7 @@ struct CodeEntry {
     int unitLength;             // the elements, the gaps between them and the letter gap after
 };
 
-// The table a run sounds with: a plain value of the request. The window always has its own.
+// The table a run sounds with: a plain value of the request. The window sounds with its own table (Window).
 enum class CodeSet {
     Window,       // letters, digits, Wabun, and the Wabun brackets for ( and )
     Punctuation,  // the same with the ITU marks . , ? ' ! / ( ) & : ; = + - _ " $ @ and prosigns
