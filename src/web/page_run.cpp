@@ -122,16 +122,15 @@ PageRun PageRunMake(const PageFields& fields) {
             run.outcome = PageOutcome::SpeedRefused;
             return run;
         }
-        const std::optional<Keying> asked = KeyingOf(fields);
-        if (!asked) {
+        const std::optional<Keying> keying = KeyingOf(fields);
+        if (!keying) {
             run.outcome = PageOutcome::RiseRefused;
             return run;
         }
-        const Keying keying = *asked;
         run.warnings =
-            FieldWarnings(dotText, fields.frequency, fields.volume, wpm, ExactToneFormat(keying, kWindowSoundFormat));
-        run.riseWarning = RiseWarningOf(keying, kWindowSoundFormat, style, dotText);
-        MakeAudio(fields, dotText, style, keying, run);
+            FieldWarnings(dotText, fields.frequency, fields.volume, wpm, ExactToneFormat(*keying, kWindowSoundFormat));
+        run.riseWarning = RiseWarningOf(*keying, kWindowSoundFormat, style, dotText);
+        MakeAudio(fields, dotText, style, *keying, run);
     } catch (const std::bad_alloc&) {
         PageRun refused;
         refused.outcome = PageOutcome::OutOfMemory;

@@ -20,18 +20,13 @@ def cli_arguments(f):
     """The options that give velmora-cli the page's fields: a WPM stands in for the dot length."""
     args = ["-d", f["dot"]] if f["wpm"] == "" else ["--wpm", f["wpm"]]
     args += ["-f", f["frequency"], "-v", f["volume"]]
-    if f["farnsworth"] != "":
-        args += ["--farnsworth", f["farnsworth"]]
-    if f["wordGap"]:
-        args.append("--word-gap")
-    if f["foldKana"]:
-        args.append("--fold-kana")
-    if f["rise"] != "":
-        args += ["--rise", f["rise"]]
-    if f["exactPitch"]:
-        args.append("--exact-pitch")
-    if f["punctuation"]:
-        args.append("--punctuation")
+    for field, option in (("farnsworth", "--farnsworth"), ("rise", "--rise")):
+        if f[field] != "":
+            args += [option, f[field]]
+    for field, option in (("wordGap", "--word-gap"), ("foldKana", "--fold-kana"), ("exactPitch", "--exact-pitch"),
+                          ("punctuation", "--punctuation")):
+        if f[field]:
+            args.append(option)
     return args
 
 
