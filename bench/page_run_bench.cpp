@@ -18,8 +18,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream file(argv[1], std::ios::binary);
-    PageFields fields{std::string(std::istreambuf_iterator<char>(file), {}), kDefaultDotText, kDefaultFrequencyText,
-                      kDefaultVolumeText, "", "", false, false};
+    PageFields fields;
+    fields.message.assign(std::istreambuf_iterator<char>(file), {});
+    fields.dot = kDefaultDotText;
+    fields.frequency = kDefaultFrequencyText;
+    fields.volume = kDefaultVolumeText;
     const RuntimeSession runtime;
     const int rounds = std::stoi(argv[2]);
     for (int round = 0; round < rounds; ++round) {

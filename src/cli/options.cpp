@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "cli/encoded_audio.h"
+#include "frontend/decimal_text.h"
+#include "frontend/keying_choice.h"
 #include "frontend/label_track.h"
 #include "frontend/learner_speed.h"
 #include "morse/timing.h"
@@ -31,22 +33,6 @@ std::optional<MessageEncoding> EncodingNamed(const std::string& name) {
         return MessageEncoding::Cp932;
     }
     return std::nullopt;
-}
-
-// A decimal number written out in digits, with a fraction or not and a minus sign if `signed`:
-// no exponent, no hexadecimal, no blanks, nothing after it.
-std::optional<double> Decimal(const std::string& text, bool withSign = false) {
-    const std::size_t digits = withSign && !text.empty() && text[0] == '-' ? 1 : 0;
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto point = text.find('.', digits);
-    const std::string whole = text.substr(digits, point == std::string::npos ? std::string::npos : point - digits);
-    const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
-    if (whole.empty() && fraction.empty()) return std::nullopt;
-    if (!std::all_of(whole.begin(), whole.end(), isDigit) || !std::all_of(fraction.begin(), fraction.end(), isDigit)) {
-        return std::nullopt;
-    }
-    if (point != std::string::npos && fraction.empty()) return std::nullopt;
-    return std::strtod(text.c_str(), nullptr);
 }
 
 // What an option does to the options, given its value (empty for a flag); an error, or "".
@@ -118,7 +104,7 @@ std::string StoreEncoding(CliOptions& options, const std::string& value) {
 
 // A time in milliseconds, 0 or more.
 std::string StoreTime(std::optional<double>& field, const char* option, const std::string& value) {
-    field = Decimal(value);
+    field = DecimalFromText(value);
     if (field) return {};
     return std::string(option) + " needs a time in milliseconds, 0 or more, not '" + value + "'";
 }
@@ -150,7 +136,7 @@ std::string StoreFormat(CliOptions& options, const std::string& value) {
 
 // A ratio from -30 dB (the noise far louder than the tone) to 100 dB (none to be heard).
 std::string StoreNoise(CliOptions& options, const std::string& value) {
-    options.noise = Decimal(value, true);
+    options.noise = DecimalFromText(value, true);
     if (options.noise && *options.noise >= -30.0 && *options.noise <= 100.0) return {};
     options.noise.reset();
     return "--noise needs a signal-to-noise ratio in decibels from -30 to 100, not '" + value + "'";
@@ -482,7 +468,7 @@ std::string DotText(const CliOptions& options) {
 
 // --rise, --rate and --bits imply the exact pitch, even at the window's values.
 Keying KeyingOf(const CliOptions& options) {
-    return {options.exactPitch || options.rise || options.rate || options.bits, options.rise.value_or(0.0)};
+    return KeyingAsked(options.exactPitch, options.rise, options.rate || options.bits);
 }
 
 SoundFormat SoundFormatOf(const CliOptions& options) {

@@ -10,6 +10,7 @@
 #include "cli/job.h"
 #include "cli/options.h"
 #include "frontend/field_warnings.h"
+#include "frontend/keying_choice.h"
 #include "frontend/message_text.h"
 #include "frontend/runtime_session.h"
 #include "platform/file_output.h"
@@ -31,16 +32,14 @@ std::string OptionSpelling(NumberField field) {
 void SayWarnings(const RunSettings& run) {
     const CliOptions& options = run.options;
     const Keying keying = KeyingOf(options);
-    const SoundFormat format = SoundFormatNormalized(SoundFormatOf(options));
-    const std::optional<SoundFormat> exactTone = keying.exactPitch ? std::optional(format) : std::nullopt;
-    for (const FieldWarning& warning :
-         FieldWarnings(run.dotText, options.frequency, options.volume, options.wpm, exactTone)) {
+    const SoundFormat format = SoundFormatOf(options);
+    for (const FieldWarning& warning : FieldWarnings(run.dotText, options.frequency, options.volume, options.wpm,
+                                                     ExactToneFormat(keying, format))) {
         const std::string typed = SafeToShow(warning.typed);
         const std::string value = warning.field == NumberField::Wpm ? typed : "'" + typed + "'";
         Say("velmora-cli: warning: " + OptionSpelling(warning.field) + " " + value + " " + warning.said + "\n");
     }
-    const TickTiming ticks = run.style.TicksFor(FieldTextRead(run.dotText).value, format.rate);
-    if (const auto said = RiseWarning(RiseFor(keying.riseMilliseconds, format.rate, ticks.unit), format.rate)) {
+    if (const auto said = RiseWarningOf(keying, format, run.style, run.dotText)) {
         char rise[32];
         (void)std::snprintf(rise, sizeof rise, "%g", keying.riseMilliseconds);  // a dozen characters at most
         Say(std::string("velmora-cli: warning: --rise ") + rise + " " + *said + "\n");

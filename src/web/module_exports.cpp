@@ -16,7 +16,7 @@
 namespace {
 
 enum Part { kWav, kSubRip, kWebVtt, kReport, kSpans, kMarks };
-enum Option { kWordGaps = 1, kFoldKana = 2 };
+enum Option { kWordGaps = 1, kFoldKana = 2, kExactPitch = 4, kPunctuation = 8 };
 
 struct HeldRun {
     PageRun run;
@@ -56,15 +56,24 @@ extern "C" {
 
 void velmora_release() { Held().reset(); }
 
-// The fields as UTF-8, each number field's text ending at its zero byte; `options` is kWordGaps
-// and kFoldKana or'ed. Returns the outcome, in the order of PageOutcome.
+// The fields as UTF-8, each number field's text ending at its zero byte; `options` is the Option
+// flags or'ed. Returns the outcome, in the order of PageOutcome.
 int velmora_run(const char* message, uint32_t messageSize, const char* dot, const char* frequency, const char* volume,
-                const char* wpm, const char* farnsworth, int options) {
+                const char* wpm, const char* farnsworth, const char* rise, int options) {
     velmora_release();
     try {
         StartRuntime();
-        const PageFields fields{std::string(message, messageSize), dot, frequency, volume, wpm, farnsworth,
-                                (options & kWordGaps) != 0, (options & kFoldKana) != 0};
+        const PageFields fields{.message = std::string(message, messageSize),
+                                .dot = dot,
+                                .frequency = frequency,
+                                .volume = volume,
+                                .wpm = wpm,
+                                .farnsworth = farnsworth,
+                                .wordGaps = (options & kWordGaps) != 0,
+                                .foldKana = (options & kFoldKana) != 0,
+                                .rise = rise,
+                                .exactPitch = (options & kExactPitch) != 0,
+                                .punctuation = (options & kPunctuation) != 0};
         HeldRun& held = Held().emplace(HeldRun{PageRunMake(fields), {}});
         held.report = PageReport(held.run);
         return static_cast<int>(held.run.outcome);

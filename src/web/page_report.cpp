@@ -35,6 +35,7 @@ const char* OutcomeName(PageOutcome outcome) {
         case PageOutcome::NothingToSound: return "nothing-to-sound";
         case PageOutcome::TooLong: return "too-long";
         case PageOutcome::SpeedRefused: return "speed-refused";
+        case PageOutcome::RiseRefused: return "rise-refused";
         case PageOutcome::OutOfMemory: break;
     }
     return "out-of-memory";
@@ -95,6 +96,7 @@ std::string PageReport(const PageRun& run) {
     std::string json = std::string("{\"outcome\":\"") + OutcomeName(run.outcome) + "\"";
     if (run.speedProblem) json += ",\"speedProblem\":" + SpeedProblemJson(*run.speedProblem);
     json += ",\"warnings\":" + WarningsJson(run.warnings);
+    if (run.riseWarning) json += ",\"riseWarning\":" + Quoted(*run.riseWarning);
     json += ",\"leftOut\":" + LeftOutJson(run.leftOut);
     if (run.audio) json += MeasuresJson(*run.audio);
     return json + "}";

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "frontend/decimal_text.h"
+#include "frontend/keying_choice.h"
 #include "frontend/typed_message.h"
 #include "morse/parameters.h"
 
@@ -43,6 +45,17 @@ std::optional<SpeedProblem> TimingFromSpeeds(const PageFields& fields, std::stri
     return std::nullopt;
 }
 
+// The keying of the rise and exact pitch fields; none when the rise is no time in milliseconds.
+// The page makes the window's format: only the keying may differ from the window's sound.
+std::optional<Keying> KeyingOf(const PageFields& fields) {
+    std::optional<double> rise;
+    if (!fields.rise.empty()) {
+        rise = DecimalFromText(fields.rise);
+        if (!rise) return std::nullopt;
+    }
+    return KeyingAsked(fields.exactPitch, rise, /*otherFormat=*/false);
+}
+
 PageOutcome OutcomeOf(SynthesisOutcome outcome) {
     switch (outcome) {
         case SynthesisOutcome::Written: return PageOutcome::Written;
@@ -75,10 +88,12 @@ void Describe(const TypedMessage& message, PageRun& run) {
     webVtt.Finish();
 }
 
-void MakeAudio(const PageFields& fields, const std::string& dotText, const RunStyle& style, PageRun& run) {
+void MakeAudio(const PageFields& fields, const std::string& dotText, const RunStyle& style, const Keying& keying,
+               PageRun& run) {
     const bool wordGaps = style.words == WordBreaks::Kept;
-    const TypedMessage message =
-        TypedMessageFrom(fields.message, {MessageEncoding::Utf8, fields.foldKana, wordGaps, /*mapCharacters=*/true});
+    const CodeSet codes = fields.punctuation ? CodeSet::Punctuation : CodeSet::Window;
+    const TypedMessage message = TypedMessageFrom(
+        fields.message, {MessageEncoding::Utf8, fields.foldKana, wordGaps, /*mapCharacters=*/true, codes});
     run.leftOut = message.text.leftOut;
     SynthesisRequest request;
     request.message = message.text.cp932;
@@ -86,6 +101,8 @@ void MakeAudio(const PageFields& fields, const std::string& dotText, const RunSt
     request.frequency = FieldTextRead(fields.frequency).value;
     request.volume = FieldTextRead(fields.volume).value;
     request.style = style;
+    request.codes = codes;
+    request.keying = keying;
     request.wantSpans = true;
     run.audio.emplace(Synthesize(request));
     run.outcome = OutcomeOf(run.audio->outcome);
@@ -105,8 +122,15 @@ PageRun PageRunMake(const PageFields& fields) {
             run.outcome = PageOutcome::SpeedRefused;
             return run;
         }
-        run.warnings = FieldWarnings(dotText, fields.frequency, fields.volume, wpm);
-        MakeAudio(fields, dotText, style, run);
+        const std::optional<Keying> keying = KeyingOf(fields);
+        if (!keying) {
+            run.outcome = PageOutcome::RiseRefused;
+            return run;
+        }
+        run.warnings =
+            FieldWarnings(dotText, fields.frequency, fields.volume, wpm, ExactToneFormat(*keying, kWindowSoundFormat));
+        run.riseWarning = RiseWarningOf(*keying, kWindowSoundFormat, style, dotText);
+        MakeAudio(fields, dotText, style, *keying, run);
     } catch (const std::bad_alloc&) {
         PageRun refused;
         refused.outcome = PageOutcome::OutOfMemory;

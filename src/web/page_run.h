@@ -22,10 +22,13 @@ struct PageFields {
     std::string farnsworth;  // empty: no Farnsworth timing; else word gaps too, as it counts words
     bool wordGaps = false;
     bool foldKana = false;
+    std::string rise;         // milliseconds of each edge of an element; empty: keyed hard
+    bool exactPitch = false;  // the exact tone at the typed frequency; a rise implies it
+    bool punctuation = false;  // the ITU marks and the prosigns in angle brackets sound
 };
 
-// How a run ends: one of the synthesis's outcomes, or a speed field that cannot be used.
-enum class PageOutcome { Written, NothingToSound, TooLong, OutOfMemory, SpeedRefused };
+// How a run ends: one of the synthesis's outcomes, or a speed or rise field that cannot be used.
+enum class PageOutcome { Written, NothingToSound, TooLong, OutOfMemory, SpeedRefused, RiseRefused };
 
 // Which speed field cannot be used, and why.
 struct SpeedProblem {
@@ -39,6 +42,7 @@ struct PageRun {
     PageOutcome outcome = PageOutcome::OutOfMemory;
     std::optional<SpeedProblem> speedProblem;
     std::vector<FieldWarning> warnings;
+    std::optional<std::string> riseWarning;  // what becomes of a rise longer than half a dot
     std::vector<LeftOutCharacter> leftOut;
     std::optional<Synthesis> audio;  // the WAV image when Written; its plan when refused
     std::string subRip;              // the label tracks, when Written

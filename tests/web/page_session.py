@@ -56,12 +56,13 @@ class PageSession:
     def fill(self, f):
         """Types the fields into the form as a person would."""
         for id_, key in (("message", "message"), ("dot", "dot"), ("frequency", "frequency"), ("volume", "volume"),
-                         ("wpm", "wpm"), ("farnsworth", "farnsworth")):
+                         ("wpm", "wpm"), ("farnsworth", "farnsworth"), ("rise", "rise")):
             field = self.element(id_)
             field.clear()
             if f[key]:
                 field.send_keys(f[key])
-        for id_, key in (("word-gap", "wordGap"), ("fold-kana", "foldKana")):
+        for id_, key in (("word-gap", "wordGap"), ("fold-kana", "foldKana"), ("exact-pitch", "exactPitch"),
+                         ("punctuation", "punctuation")):
             if self.element(id_).is_selected() != f[key]:
                 self.element(id_).send_keys(Keys.SPACE)
 

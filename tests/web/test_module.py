@@ -41,6 +41,18 @@ CASES = [
     fields("E", wpm="abc"), fields("E", wpm="5000"), fields("E", wpm="0.0000001"), fields("E", farnsworth="20"),
     fields("E", dot="0", farnsworth="5"), fields("E", farnsworth=" 5"), fields("E", wpm="0x10"), fields("E", wpm="inf"),
     fields("E E", farnsworth="0.0001"),
+    # Shaped keying and the exact pitch: a rise of 0 takes the exact tone too; a rise longer than half
+    # a dot is held to it; a frequency or volume the exact tone cannot sound; rises that are refused.
+    fields("PARIS", rise="5", frequency="600"), fields("SOS", rise="0"), fields("EE", rise="2.5", dot="60"),
+    fields("EE", rise="30", dot="20"), fields("SOS", exactPitch=True, frequency="700"),
+    fields("SOS", exactPitch=True, frequency="5000"), fields("SOS", exactPitch=True, volume="200"),
+    fields("E", rise="abc"), fields("E", rise="-1"), fields("E", rise="1e3"), fields("E", rise=" 5"),
+    # The ITU marks and prosigns, as typed in the labels; a bracket left open is no prosign.
+    fields("RST 599, QTH TOKYO. <BT> 73 <SK>", punctuation=True, wordGap=True),
+    fields("(ｲﾛﾊ) <AR> <sos> a=b? \"$@\" <AR", punctuation=True),
+    # With the learner options.
+    fields("CQ DE JA1ABC <KN>", punctuation=True, rise="5", wpm="20", farnsworth="10", frequency="600"),
+    fields("ガッコウ　へ、<AR>", foldKana=True, wordGap=True, punctuation=True, exactPitch=True),
     # A long message: 30,000 characters, 184 MB of audio.
     fields("PARIS " * 5000),
 ]
@@ -104,11 +116,13 @@ class ModuleAgainstNative(unittest.TestCase):
         for n, case in enumerate(CASES[:-1]):
             with self.subTest(n=n, message=case["message"]):
                 outcome, stderr, _ = self.native(n, "wav")
-                if outcome == "speed-refused":
+                if outcome in ("speed-refused", "rise-refused"):
                     continue
                 report = self.results[n]["report"]
                 warnings = [f"{OPTION_SPELLING[w['field']]} " + (w["typed"] if w["field"] == "wpm" else f"'{w['typed']}'") +
                             f" {w['said']}" for w in report["warnings"]]
+                if "riseWarning" in report:
+                    warnings.append("--rise %g %s" % (float(case["rise"]), report["riseWarning"]))
                 self.assertEqual((warnings, report["leftOut"]), cli_report(stderr))
 
     def test_each_run_gives_its_memory_back(self):

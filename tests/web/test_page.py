@@ -66,6 +66,36 @@ class Page(unittest.TestCase):
         os.makedirs(os.path.dirname(os.path.abspath(SCREENSHOT)), exist_ok=True)
         self.page.driver.save_screenshot(SCREENSHOT)
 
+    def test_shaping_pitch_and_punctuation_then_a_clamped_rise_and_a_refused_one(self):
+        page = self.page
+        f = fields("CQ DE JA1ABC, <AR> <SK>", rise="5", exactPitch=True, punctuation=True, wpm="20", wordGap=True,
+                   frequency="600")
+        page.fill(f)
+        self.assertEqual(page.create(), "written")
+        self.assertEqual(page.download("download"), self.native(f))
+        srt = page.download("labels-srt")
+        self.assertEqual(srt, self.native(f, "srt"))
+        self.assertEqual(page.download("labels-vtt"), self.native(f, "vtt"))
+        # The picture names the prosign as one character, under its elements, where the labels put it.
+        entries = srt.decode("utf-8").strip().split("\n\n")
+        k, times = next((n, e.split("\n")[1]) for n, e in enumerate(entries) if e.endswith("<AR> .-.-."))
+        start, end = (sum(float(p) * m for p, m in zip(t.replace(",", ".").split(":"), (3600, 60, 1)))
+                      for t in times.split(" --> "))
+        page.driver.execute_script("const p = document.getElementById('player'); p.pause();"
+                                   "p.currentTime = arguments[0]", (start + end) / 2)
+        caption = f"Character {k + 1} of {len(entries)}: <AR>  ·−·−·"
+        page.wait_for(lambda: page.element("now-playing").get_attribute("textContent") == caption, 5)
+
+        page.fill(fields("EE", dot="20", rise="30"))
+        self.assertEqual(page.create(), "written")
+        self.assertIn("The rise of 30 ms is longer than half a dot: each edge takes 10 ms, half the shortest element.",
+                      page.element("report").text)
+        page.fill(fields("E", rise="5 ms"))
+        self.assertEqual(page.create(), "rise-refused")
+        self.assertIn("The rise “5 ms” is not a time in milliseconds", page.element("status").text)
+        self.assertEqual(page.element("rise").get_attribute("aria-invalid"), "true")
+        self.assertTrue(page.element("output").get_attribute("hidden"))
+
     def test_refusals_then_a_run_that_works_with_its_memory_back(self):
         page = self.page
         page.fill(fields("SOS"))
@@ -117,8 +147,8 @@ class Page(unittest.TestCase):
             order.append(page.driver.switch_to.active_element.get_attribute("id"))
         # The player's own buttons take a few presses of Tab of their own.
         self.assertEqual(list(dict.fromkeys(order)), ["dot", "frequency", "volume", "word-gap", "wpm", "farnsworth",
-                                                      "fold-kana", "create", "player", "download", "labels-srt",
-                                                      "labels-vtt"])
+                                                      "fold-kana", "rise", "exact-pitch", "punctuation", "create",
+                                                      "player", "download", "labels-srt", "labels-vtt"])
 
     def test_every_field_has_a_label_and_nothing_comes_from_another_host(self):
         unlabelled = self.page.driver.execute_script(

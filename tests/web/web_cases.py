@@ -6,7 +6,7 @@ import subprocess
 
 CLI = os.environ.get("VELMORA_CLI", "")
 DEFAULTS = {"message": "", "dot": "100", "frequency": "1000", "volume": "50", "wpm": "", "farnsworth": "",
-            "wordGap": False, "foldKana": False}
+            "wordGap": False, "foldKana": False, "rise": "", "exactPitch": False, "punctuation": False}
 
 # velmora-cli's exit statuses as the page's outcomes; a refusal's kind is in its message.
 EXIT_WRITTEN, EXIT_USAGE, EXIT_REFUSED, EXIT_OUT_OF_MEMORY = 0, 2, 3, 4
@@ -20,12 +20,13 @@ def cli_arguments(f):
     """The options that give velmora-cli the page's fields: a WPM stands in for the dot length."""
     args = ["-d", f["dot"]] if f["wpm"] == "" else ["--wpm", f["wpm"]]
     args += ["-f", f["frequency"], "-v", f["volume"]]
-    if f["farnsworth"] != "":
-        args += ["--farnsworth", f["farnsworth"]]
-    if f["wordGap"]:
-        args.append("--word-gap")
-    if f["foldKana"]:
-        args.append("--fold-kana")
+    for field, option in (("farnsworth", "--farnsworth"), ("rise", "--rise")):
+        if f[field] != "":
+            args += [option, f[field]]
+    for field, option in (("wordGap", "--word-gap"), ("foldKana", "--fold-kana"), ("exactPitch", "--exact-pitch"),
+                          ("punctuation", "--punctuation")):
+        if f[field]:
+            args.append(option)
     return args
 
 
@@ -42,5 +43,6 @@ def run_cli(f, wav_path, labels_path=None):
     stderr = result.stderr.decode("utf-8", errors="replace")
     if result.returncode == EXIT_REFUSED:
         return ("nothing-to-sound" if "モールス信号にできる文字がありません" in stderr else "too-long"), stderr
-    names = {EXIT_WRITTEN: "written", EXIT_USAGE: "speed-refused", EXIT_OUT_OF_MEMORY: "out-of-memory"}
+    refused = "rise-refused" if "velmora-cli: --rise " in stderr else "speed-refused"
+    names = {EXIT_WRITTEN: "written", EXIT_USAGE: refused, EXIT_OUT_OF_MEMORY: "out-of-memory"}
     return names.get(result.returncode, f"exit {result.returncode}"), stderr

@@ -4,7 +4,10 @@
 
 const VelmoraPart = Object.freeze({ wav: 0, subRip: 1, webVtt: 2, report: 3, spans: 4, marks: 5 });
 // In the order of the module's outcome numbers.
-const VelmoraOutcomes = Object.freeze(['written', 'nothing-to-sound', 'too-long', 'out-of-memory', 'speed-refused']);
+const VelmoraOutcomes = Object.freeze(['written', 'nothing-to-sound', 'too-long', 'out-of-memory', 'speed-refused',
+                                       'rise-refused']);
+// The module's option flags.
+const VelmoraOption = Object.freeze({ wordGap: 1, foldKana: 2, exactPitch: 4, punctuation: 8 });
 
 // The bytes of one part of the last run: a view into the module's memory, valid until the next
 // call into the module.
@@ -25,10 +28,12 @@ function velmoraPutText(module, text) {
   return [at, bytes.length];
 }
 
-// One run of the fields { message, dot, frequency, volume, wpm, farnsworth, wordGap, foldKana }.
+// One run of the fields { message, dot, frequency, volume, wpm, farnsworth, rise } (texts) and
+// { wordGap, foldKana, exactPitch, punctuation } (checkboxes).
 // Returns the outcome's name and the report; the parts stay in the module until velmoraRelease.
 function velmoraRun(module, fields) {
-  const texts = [fields.message, fields.dot, fields.frequency, fields.volume, fields.wpm, fields.farnsworth];
+  const texts = [fields.message, fields.dot, fields.frequency, fields.volume, fields.wpm, fields.farnsworth,
+                 fields.rise];
   const blocks = [];
   let outcome = VelmoraOutcomes.indexOf('out-of-memory');
   try {
@@ -38,10 +43,10 @@ function velmoraRun(module, fields) {
       blocks.push(block);
     }
     if (blocks.length === texts.length) {
-      const options = (fields.wordGap ? 1 : 0) | (fields.foldKana ? 2 : 0);
-      const [message, dot, frequency, volume, wpm, farnsworth] = blocks;
+      const options = Object.entries(VelmoraOption).reduce((all, [name, flag]) => all | (fields[name] ? flag : 0), 0);
+      const [message, dot, frequency, volume, wpm, farnsworth, rise] = blocks;
       outcome = module._velmora_run(message[0], message[1], dot[0], frequency[0], volume[0], wpm[0],
-                                    farnsworth[0], options);
+                                    farnsworth[0], rise[0], options);
     }
   } finally {
     for (const [at] of blocks) module._free(at);

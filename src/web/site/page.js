@@ -44,6 +44,7 @@
       message: $('message').value, dot: $('dot').value, frequency: $('frequency').value, volume: $('volume').value,
       wpm: $('wpm').value, farnsworth: $('farnsworth').value,
       wordGap: $('word-gap').checked, foldKana: $('fold-kana').checked,
+      rise: $('rise').value, exactPitch: $('exact-pitch').checked, punctuation: $('punctuation').checked,
     };
   }
 
@@ -72,6 +73,11 @@
       $(r.speedProblem.field).setAttribute('aria-invalid', 'true');
       return speedProblemText(r.speedProblem, typed[r.speedProblem.field]);
     }
+    if (result.outcome === 'rise-refused') {
+      $('rise').setAttribute('aria-invalid', 'true');
+      return `The rise “${typed.rise}” is not a time in milliseconds, 0 or more: digits, with a fraction or not ` +
+             '(or leave it empty to key the tone hard).';
+    }
     return REFUSALS[result.outcome];
   }
 
@@ -90,9 +96,11 @@
     report.append(title, items);
   }
 
-  function showReport(r) {
+  function showReport(r, typed) {
     report.replaceChildren();
-    list('Fields', r.warnings.map((w) => `${FIELD_NAMES[w.field]} “${w.typed}” ${w.said}.`), 'warning');
+    const warnings = r.warnings.map((w) => `${FIELD_NAMES[w.field]} “${w.typed}” ${w.said}.`);
+    if (r.riseWarning) warnings.push(`The rise of ${typed.rise} ms ${r.riseWarning}.`);
+    list('Fields', warnings, 'warning');
     list('Left out of the message', r.leftOut);
   }
 
@@ -131,7 +139,7 @@
   function show(result, typed) {
     performance.measure('velmora: render', { start: clickedAt, duration: result.renderMs });
     status.dataset.heapInUse = String(result.heapInUse);
-    showReport(result.report);
+    showReport(result.report, typed);
     if (result.outcome === 'written') showFiles(result);
     say(summary(result, typed), result.outcome);
     setBusy(false);
@@ -153,7 +161,7 @@
     setBusy(true);
     clearOutput();
     say('Making the audio…', null);
-    for (const id of Object.keys(SPEED_FIELDS)) $(id).removeAttribute('aria-invalid');
+    for (const id of [...Object.keys(SPEED_FIELDS), 'rise']) $(id).removeAttribute('aria-invalid');
     typed = fields();
     worker.postMessage(typed);
   });
