@@ -1,0 +1,84 @@
+#include "morse/synthesis.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "morse/create_command.h"
+#include "morse/parameters.h"
+#include "support/stand_in_form.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// One press of 作成!! with the window's four field texts: what it shows as the outcome, and the
+// file it leaves (empty when it writes none).
+struct WindowRun {
+    CreateOutcome outcome;
+    std::vector<uint8_t> file;
+};
+
+WindowRun WindowCreate(const std::string& message, const std::string& dot, const std::string& frequency,
+                       const std::string& volume) {
+    TempFolder folder;
+    const auto target = folder / "window.wav";
+    StandInForm form;
+    form.SetField(kMessageFieldId, message);
+    form.SetField(kDotFieldId, dot);
+    form.SetField(kFrequencyFieldId, frequency);
+    form.SetField(kVolumeFieldId, volume);
+    form.AnswerSaveDialog(SaveTarget::File, target.string());
+    const CreateOutcome outcome = CreateCommand(form);
+    return {outcome, std::filesystem::exists(target) ? ReadFileBytes(target) : std::vector<uint8_t>{}};
+}
+
+CreateOutcome WindowOutcomeOf(SynthesisOutcome outcome) {
+    switch (outcome) {
+        case SynthesisOutcome::Written: return CreateOutcome::Written;
+        case SynthesisOutcome::NothingToSound: return CreateOutcome::NothingToSound;
+        case SynthesisOutcome::TooLong: return CreateOutcome::TooLong;
+        case SynthesisOutcome::OutOfMemory: break;
+    }
+    return CreateOutcome::OutOfMemory;
+}
+
+// For each row of field texts, the request of plain values that a front end makes from them gives
+// the outcome the window shows and the bytes of the file it saves: the texts' wraps, signs,
+// fractions and trailing characters included.
+TEST(Synthesis, ARequestOfTheFieldsValuesGivesTheWindowsFile) {
+    struct Row {
+        const char* message;
+        const char* dot;
+        const char* frequency;
+        const char* volume;
+    };
+    const Row rows[] = {
+        {"SOS", "100", "1000", "50"},
+        {"a b", "100", "1000", "50"},
+        {"\xB2\xDB\xCA ok", "37", "1500", "127"},
+        {"PARIS", "1.9", "+700", "50x"},
+        {"E", "4294967301", "600", "4294967423"},  // wraps to 5 ms and volume 127
+        {"ET", "20", "2667", "200"},                // a period of 3 samples; a volume beyond 127
+        {"(A)", "10", "0", "50"},                   // no period: silent elements
+        {"E", "0", "1000", "50"},                   // the header alone
+        {"\x82\xA0", "100", "1000", "50"},          // nothing to sound
+        {"", "100", "1000", "50"},
+        {"E", "-5", "1000", "50"},                  // too long
+        {"EEEE", "536870912", "1000", "50"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.message) + " / " + row.dot + " / " + row.frequency + " / " + row.volume);
+        const WindowRun window = WindowCreate(row.message, row.dot, row.frequency, row.volume);
+        SynthesisRequest request;
+        request.message = row.message;
+        request.dotLength = FieldTextRead(std::string_view(row.dot)).value;
+        request.frequency = FieldTextRead(std::string_view(row.frequency)).value;
+        request.volume = FieldTextRead(std::string_view(row.volume)).value;
+        const Synthesis made = Synthesize(request);
+        EXPECT_EQ(WindowOutcomeOf(made.outcome), window.outcome);
+        EXPECT_EQ(std::vector<uint8_t>(made.Bytes().begin(), made.Bytes().end()), window.file);
+    }
+}
+
+}  // namespace
