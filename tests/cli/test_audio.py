@@ -163,6 +163,14 @@ class Keying(AudioCase):
         _, half = self.create("--rise", "30", "--wpm", "20", "E", name="half.wav")
         self.assertEqual(held, half, "held to half of the 60 ms dot")
 
+    def test_a_rise_of_more_samples_than_64_bits_count_is_held_with_a_warning(self):
+        for rise in ["1" + "0" * 22, "9" * 400]:
+            with self.subTest(digits=len(rise)):
+                result, held = self.create("--rise", rise, "--wpm", "20", "E", name="huge.wav")
+                self.assertEqual(result.returncode, 0, text(result.stderr))
+                self.assertIn("is longer than half a dot: each edge takes 30 ms", text(result.stderr))
+                self.assertEqual(held, self.create("--rise", "30", "--wpm", "20", "E", name="half.wav")[1])
+
 
 class Pad(AudioCase):
     def test_silence_before_and_after(self):
