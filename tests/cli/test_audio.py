@@ -6,6 +6,7 @@ are read back by ffmpeg and ffprobe."""
 import json
 import math
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -17,11 +18,13 @@ sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "oracle"))
 import spectrum  # noqa: E402
 from test_learning import tone_runs  # noqa: E402
-from test_velmora_cli import WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
+from test_velmora_cli import CLI, OUT_OF_MEMORY, WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
 
 CODES = wav_model.CODES
 ENCODERS = os.environ.get("VELMORA_CLI_SNDFILE") == "1"
 FFMPEG = shutil.which("ffmpeg") and shutil.which("ffprobe")
+SANITIZED = os.environ.get("VELMORA_CLI_SANITIZED") == "1"
+KiB = 1024
 
 
 def boundaries(words, dot_ms, rate, gap_units=(3, 7), stretched=None):
@@ -291,6 +294,40 @@ class EncodedFormats(AudioCase):
         self.assertTrue(os.path.islink(self.path("pointer.flac")))
         self.assertEqual(sorted(os.listdir(self.folder)),
                          ["linked.flac", "old.flac", "other.flac", "pointer.flac", "second.flac"])
+
+    @unittest.skipIf(SANITIZED, "AddressSanitizer's shadow leaves no room for a limit on virtual memory")
+    def test_running_out_of_memory_while_encoding_is_status_4_never_a_crash(self):
+        def limited(args, limit):
+            return subprocess.run([CLI, *args], capture_output=True, timeout=120,
+                                  preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
+
+        # The least address space in which the program starts and reads its options; the
+        # encoders start a little above it (libvorbis and LAME crashed where they got no memory).
+        low, high = 1024 * KiB, 256 * 1024 * KiB
+        while high - low > 16 * KiB:
+            middle = (low + high) // 2
+            low, high = (low, middle) if limited(["-q", "-n", "E"], middle).returncode == 0 else (middle, high)
+        for name in ["x.ogg", "x.mp3", "x.flac"]:
+            for limit in range(high, high + 3 * 1024 * KiB, 32 * KiB):
+                result = limited(["-q", "--rate", "48000", "--bits", "16", "-o", self.path(name), "E"], limit)
+                self.assertIn(result.returncode, (0, 4), f"{name} in {limit // KiB} KiB: {text(result.stderr)}")
+        # A target with another hard link keeps the encoded file in memory to rewrite it in place;
+        # its line runs out, the old file stays, and the batch goes on.
+        os.makedirs(self.path("out"))
+        with open(self.path("out/0001.flac"), "wb") as f:
+            f.write(b"old contents")
+        os.link(self.path("out/0001.flac"), self.path("second.flac"))
+        with open(self.path("drills.txt"), "w", encoding="utf-8") as f:
+            f.write("E\nT\n")
+        noisy = ["--rate", "48000", "--bits", "16", "--noise", "-30", "-v", "127", "--seed", "1", "--pad", "150000"]
+        result = limited(["--batch", "--overwrite", "--format", "flac", *noisy, "-i", self.path("drills.txt"),
+                          "-o", self.path("out")], high + 24 * 1024 * KiB)
+        self.assertEqual(result.returncode, 4, text(result.stderr))
+        self.assertIn("line 1: " + OUT_OF_MEMORY, text(result.stderr))
+        self.assertEqual(open(self.path("second.flac"), "rb").read(), b"old contents")
+        self.assertEqual(sorted(os.listdir(self.path("out"))), ["0001.flac", "0002.flac"])
+        self.assertGreater(self.duration("out/0002.flac"), 300)
+        self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith(".")), [])
 
     def test_what_a_format_cannot_take_is_a_usage_error(self):
         for args, said in [(["--format", "flac", "-o", "-"], "standard output cannot"),
