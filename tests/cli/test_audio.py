@@ -202,6 +202,17 @@ class Pad(AudioCase):
             self.assertEqual(data[44:], bytes([128]) * 800 + body + bytes([128]) * 800)
 
 
+    def test_pads_that_do_not_fit_a_wav_file_are_refused_and_named(self):
+        # 2^31 - 1 bytes of samples at most: 1 073 741 416 samples of each pad and 800 of E.
+        for pad, status in [("134217677", 0), ("134217678", 3)]:
+            with self.subTest(pad=pad):
+                result = run("--pad", pad, "-n", "E")
+                self.assertEqual(result.returncode, status, text(result.stderr))
+                said = text(result.stdout)
+                self.assertIn("samples:  2147483632" if status == 0 else
+                              "1 unit with a dot of 100 ms and the silence around them do not fit", said)
+
+
 class Noise(AudioCase):
     def test_the_measured_ratio_is_the_asked_one(self):
         # The tone's mean power while it sounds, against the noise (the noisy file less the clean
