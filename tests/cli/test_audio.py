@@ -313,7 +313,7 @@ class EncodedFormats(AudioCase):
                                   preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
 
         # The least address space in which the program starts and reads its options; the
-        # encoders start a little above it (libvorbis and LAME crashed where they got no memory).
+        # encoders start a little above it (libvorbis and LAME crash when they get none).
         low, high = 1024 * KiB, 256 * 1024 * KiB
         while high - low > 16 * KiB:
             middle = (low + high) // 2
