@@ -105,8 +105,10 @@ std::string DryRunReport(const SynthesisRequest& request, const SynthesisPlan& p
     if (plan.refusal == SynthesisOutcome::NothingToSound) {
         report += "samples:  none (nothing to sound)\n";
     } else if (plan.refusal) {
+        // With pads it may be they that do not fit: they are named too.
+        const std::string pads = plan.padSamples > 0 ? " and the silence around them" : "";
         report += "samples:  none (" + Counted(measured.Units(), "unit") + " with a dot of " + std::to_string(dot) +
-                  " ms do not fit a WAV file)\n";
+                  " ms" + pads + " do not fit a WAV file)\n";
     } else {
         report += "samples:  " + std::to_string(plan.sampleCount) + " (a file of " +
                   std::to_string(WavFileSize(static_cast<uint32_t>(plan.sampleCount), plan.format)) + " bytes)\n";

@@ -5,6 +5,10 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,11 +18,16 @@ namespace {
 
 constexpr std::size_t kBlockSamples = 4096;
 
+// What the encoders take for themselves when they start: libvorbis, LAME and libFLAC use
+// under 600 KB at any rate offered, and libvorbis and LAME do not check that they got it.
+constexpr std::size_t kEncoderHeadroom = std::size_t{4} << 20;
+
 // The file under libsndfile (none: standard output), and the first write that failed.
 struct Sink {
     StagedFile* file = nullptr;
     int64_t written = 0;  // to standard output
     FileResult failed;
+    bool outOfMemory = false;  // a piece could not be kept: no exception may cross libsndfile
 };
 
 sf_count_t SinkLength(void* sink) {
@@ -41,11 +50,18 @@ sf_count_t SinkSeek(sf_count_t offset, int whence, void* sink) {
 
 sf_count_t SinkRead(void*, sf_count_t, void*) { return 0; }  // an encoder that only writes never reads
 
-sf_count_t SinkWrite(const void* bytes, sf_count_t count, void* sink) {
+// Called from inside libsndfile, which C++ exceptions must not cross: a target rewritten in
+// place keeps the pieces in memory, which may run out.
+sf_count_t SinkWrite(const void* bytes, sf_count_t count, void* sink) noexcept {
     Sink& s = *static_cast<Sink*>(sink);
-    if (s.failed.outcome != FileOutcome::Written) return 0;
+    if (s.failed.outcome != FileOutcome::Written || s.outOfMemory) return 0;
     const std::span<const uint8_t> piece(static_cast<const uint8_t*>(bytes), static_cast<std::size_t>(count));
-    s.failed = s.file != nullptr ? s.file->Append(piece) : StandardOutputWriteWhole(piece);
+    try {
+        s.failed = s.file != nullptr ? s.file->Append(piece) : StandardOutputWriteWhole(piece);
+    } catch (const std::bad_alloc&) {
+        s.outOfMemory = true;
+        return 0;
+    }
     if (s.file == nullptr) s.written += count;
     return s.failed.outcome == FileOutcome::Written ? count : 0;
 }
@@ -81,12 +97,35 @@ struct SndfileCloser {
     ~SndfileCloser() { Close(); }
 };
 
+// Throws std::bad_alloc unless the memory that the encoders take when they start is there to be
+// had: they would otherwise crash without it. The block is given back at once, for them.
+void RequireEncoderHeadroom() {
+    void* volatile probe = std::malloc(kEncoderHeadroom);  // volatile: the call is the point
+    const bool available = probe != nullptr;
+    std::free(probe);
+    if (!available) throw std::bad_alloc();
+}
+
+// How the sink's writes failed, if they did; running out of memory is thrown as it would have been.
+std::optional<EncodedAudioResult> SinkFailure(const Sink& sink) {
+    if (sink.outOfMemory) throw std::bad_alloc();
+    if (sink.failed.outcome != FileOutcome::Written) return EncodedAudioResult{sink.failed, {}};
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool EncodedAudioAvailable() { return true; }
 
 EncodedAudioResult EncodedAudioWrite(StagedFile* file, AudioFileFormat format, const SynthesisRequest& request,
                                      const SynthesisPlan& plan, std::vector<CharacterSpan>* spans) {
+    // Everything that grows is taken before the encoder starts, so that what is left stays its.
+    if (spans != nullptr) spans->reserve(static_cast<std::size_t>(plan.measurement.characters));
+    SynthesisStream stream(request, plan, spans);
+    std::vector<short> shorts;
+    ToShorts(stream.Next(kBlockSamples), plan.format, shorts);
+    RequireEncoderHeadroom();
+
     Sink sink;
     sink.file = file;
     SF_VIRTUAL_IO io{SinkLength, SinkSeek, SinkRead, SinkWrite, SinkTell};
@@ -96,19 +135,17 @@ EncodedAudioResult EncodedAudioWrite(StagedFile* file, AudioFileFormat format, c
     info.format = SndfileFormat(format, plan.format);
     SndfileCloser encoder{sf_open_virtual(&io, SFM_WRITE, &info, &sink)};
     if (encoder.file == nullptr) return {sink.failed, sf_strerror(nullptr)};
-
-    SynthesisStream stream(request, plan, spans);
-    std::vector<short> shorts;
-    for (auto block = stream.Next(kBlockSamples); !block.empty(); block = stream.Next(kBlockSamples)) {
-        ToShorts(block, plan.format, shorts);
+    for (; !shorts.empty(); ToShorts(stream.Next(kBlockSamples), plan.format, shorts)) {
         const auto count = static_cast<sf_count_t>(shorts.size());
         if (sf_write_short(encoder.file, shorts.data(), count) != count) {
-            if (sink.failed.outcome != FileOutcome::Written) return {sink.failed, {}};
-            return {{FileOutcome::WriteFailed, EIO}, sf_strerror(encoder.file)};
+            const std::string why = sf_strerror(encoder.file);
+            encoder.Close();
+            if (const auto failed = SinkFailure(sink)) return *failed;
+            return {{FileOutcome::WriteFailed, EIO}, why};
         }
     }
     const int closed = encoder.Close();
-    if (sink.failed.outcome != FileOutcome::Written) return {sink.failed, {}};
+    if (const auto failed = SinkFailure(sink)) return *failed;
     if (closed != 0) return {{FileOutcome::WriteFailed, EIO}, sf_error_number(closed)};
     return {file != nullptr ? file->Finish() : FileResult{}, {}};
 }

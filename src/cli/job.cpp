@@ -1,5 +1,6 @@
 #include "cli/job.h"
 
+#include <new>
 #include <random>
 
 #include "cli/diagnostics.h"
@@ -128,7 +129,9 @@ int MakeWav(const RunSettings& run, const Job& job, const JobFilePaths& paths, c
     return SaveFiles(run, job, paths, message, wav, audio.spans, audio.plan.format.rate);
 }
 
-// Any other format: encoded block by block as the samples are made, never held whole.
+// Any other format: encoded block by block as the samples are made, never held whole. Running out
+// of memory on the way is the outcome it is for a WAV file: the staged files go, and a batch
+// goes on with its next line.
 int MakeEncoded(const RunSettings& run, const Job& job, const JobFilePaths& paths, const TypedMessage& message,
                 const SynthesisRequest& request) {
     const SynthesisPlan plan = SynthesisPlanMake(request);
@@ -141,7 +144,12 @@ int MakeEncoded(const RunSettings& run, const Job& job, const JobFilePaths& path
         encoderError = std::move(written.encoderError);
         return written.file;
     };
-    return SaveFiles(run, job, paths, message, encoded, spans, plan.format.rate, encoderError);
+    try {
+        return SaveFiles(run, job, paths, message, encoded, spans, plan.format.rate, encoderError);
+    } catch (const std::bad_alloc&) {
+        spans = {};
+        return Refused(run, job, SynthesisOutcome::OutOfMemory);
+    }
 }
 
 // Without --seed every run's noise is new.

@@ -58,6 +58,22 @@ std::string CsvField(const std::string& field) {
     return quoted + "\"";
 }
 
+// A WebVTT cue's text reads '<' as the start of a tag and '&' as the start of a character
+// reference: a prosign (<AR>) would vanish as an unknown tag. Each is written as its reference.
+void AppendCueText(std::string& track, std::string_view text) {
+    if (text.find_first_of("&<>") == std::string_view::npos) {
+        track += text;
+        return;
+    }
+    for (const char c : text) {
+        switch (c) {
+            case '&': track += "&amp;"; break;
+            case '<': track += "&lt;"; break;
+            case '>': track += "&gt;"; break;
+            default: track += c;
+        }
+    }
+}
 
 // One row: the numbers, then the character and its elements.
 void AppendRow(std::string& track, const Label& label, LabelFormat format, std::size_t number, int32_t rate) {
@@ -87,6 +103,9 @@ void AppendRow(std::string& track, const Label& label, LabelFormat format, std::
     if (format == LabelFormat::Csv) {
         track += CsvField(std::string(label.text));
         track += ',';
+    } else if (format == LabelFormat::WebVtt) {
+        AppendCueText(track, label.text);
+        track += ' ';
     } else {
         track += label.text;
         track += ' ';

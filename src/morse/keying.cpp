@@ -18,7 +18,8 @@ Rise RiseFor(double milliseconds, int32_t rate, int64_t unitTicks) {
     const int64_t longest = unitTicks / kTicksPerSample / 2;
     if (asked > static_cast<double>(longest)) {
         rise.samples = longest;
-        rise.clamped = std::llround(asked) > longest;
+        // Compared as a double: a rise beyond 64 bits of samples has no rounded count to compare.
+        rise.clamped = asked >= static_cast<double>(longest) + 0.5;
         return rise;
     }
     rise.samples = std::llround(asked);

@@ -6,6 +6,7 @@ are read back by ffmpeg and ffprobe."""
 import json
 import math
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -17,11 +18,13 @@ sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "oracle"))
 import spectrum  # noqa: E402
 from test_learning import tone_runs  # noqa: E402
-from test_velmora_cli import WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
+from test_velmora_cli import CLI, OUT_OF_MEMORY, WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
 
 CODES = wav_model.CODES
 ENCODERS = os.environ.get("VELMORA_CLI_SNDFILE") == "1"
 FFMPEG = shutil.which("ffmpeg") and shutil.which("ffprobe")
+SANITIZED = os.environ.get("VELMORA_CLI_SANITIZED") == "1"
+KiB = 1024
 
 
 def boundaries(words, dot_ms, rate, gap_units=(3, 7), stretched=None):
@@ -163,6 +166,14 @@ class Keying(AudioCase):
         _, half = self.create("--rise", "30", "--wpm", "20", "E", name="half.wav")
         self.assertEqual(held, half, "held to half of the 60 ms dot")
 
+    def test_a_rise_of_more_samples_than_64_bits_count_is_held_with_a_warning(self):
+        for rise in ["1" + "0" * 22, "9" * 400]:
+            with self.subTest(digits=len(rise)):
+                result, held = self.create("--rise", rise, "--wpm", "20", "E", name="huge.wav")
+                self.assertEqual(result.returncode, 0, text(result.stderr))
+                self.assertIn("is longer than half a dot: each edge takes 30 ms", text(result.stderr))
+                self.assertEqual(held, self.create("--rise", "30", "--wpm", "20", "E", name="half.wav")[1])
+
 
 class Pad(AudioCase):
     def test_silence_before_and_after(self):
@@ -189,6 +200,17 @@ class Pad(AudioCase):
             data = open(os.path.join(self.path("out"), name), "rb").read()
             body = wav_model.wav(message)[44:]
             self.assertEqual(data[44:], bytes([128]) * 800 + body + bytes([128]) * 800)
+
+
+    def test_pads_that_do_not_fit_a_wav_file_are_refused_and_named(self):
+        # 2^31 - 1 bytes of samples at most: 1 073 741 416 samples of each pad and 800 of E.
+        for pad, status in [("134217677", 0), ("134217678", 3)]:
+            with self.subTest(pad=pad):
+                result = run("--pad", pad, "-n", "E")
+                self.assertEqual(result.returncode, status, text(result.stderr))
+                said = text(result.stdout)
+                self.assertIn("samples:  2147483632" if status == 0 else
+                              "1 unit with a dot of 100 ms and the silence around them do not fit", said)
 
 
 class Noise(AudioCase):
@@ -283,6 +305,40 @@ class EncodedFormats(AudioCase):
         self.assertTrue(os.path.islink(self.path("pointer.flac")))
         self.assertEqual(sorted(os.listdir(self.folder)),
                          ["linked.flac", "old.flac", "other.flac", "pointer.flac", "second.flac"])
+
+    @unittest.skipIf(SANITIZED, "AddressSanitizer's shadow leaves no room for a limit on virtual memory")
+    def test_running_out_of_memory_while_encoding_is_status_4_never_a_crash(self):
+        def limited(args, limit):
+            return subprocess.run([CLI, *args], capture_output=True, timeout=120,
+                                  preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
+
+        # The least address space in which the program starts and reads its options; the
+        # encoders start a little above it (libvorbis and LAME crash when they get none).
+        low, high = 1024 * KiB, 256 * 1024 * KiB
+        while high - low > 16 * KiB:
+            middle = (low + high) // 2
+            low, high = (low, middle) if limited(["-q", "-n", "E"], middle).returncode == 0 else (middle, high)
+        for name in ["x.ogg", "x.mp3", "x.flac"]:
+            for limit in range(high, high + 3 * 1024 * KiB, 32 * KiB):
+                result = limited(["-q", "--rate", "48000", "--bits", "16", "-o", self.path(name), "E"], limit)
+                self.assertIn(result.returncode, (0, 4), f"{name} in {limit // KiB} KiB: {text(result.stderr)}")
+        # A target with another hard link keeps the encoded file in memory to rewrite it in place;
+        # its line runs out, the old file stays, and the batch goes on.
+        os.makedirs(self.path("out"))
+        with open(self.path("out/0001.flac"), "wb") as f:
+            f.write(b"old contents")
+        os.link(self.path("out/0001.flac"), self.path("second.flac"))
+        with open(self.path("drills.txt"), "w", encoding="utf-8") as f:
+            f.write("E\nT\n")
+        noisy = ["--rate", "48000", "--bits", "16", "--noise", "-30", "-v", "127", "--seed", "1", "--pad", "150000"]
+        result = limited(["--batch", "--overwrite", "--format", "flac", *noisy, "-i", self.path("drills.txt"),
+                          "-o", self.path("out")], high + 24 * 1024 * KiB)
+        self.assertEqual(result.returncode, 4, text(result.stderr))
+        self.assertIn("line 1: " + OUT_OF_MEMORY, text(result.stderr))
+        self.assertEqual(open(self.path("second.flac"), "rb").read(), b"old contents")
+        self.assertEqual(sorted(os.listdir(self.path("out"))), ["0001.flac", "0002.flac"])
+        self.assertGreater(self.duration("out/0002.flac"), 300)
+        self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith(".")), [])
 
     def test_what_a_format_cannot_take_is_a_usage_error(self):
         for args, said in [(["--format", "flac", "-o", "-"], "standard output cannot"),

@@ -382,6 +382,16 @@ class Punctuation(CliTestCase):
             rows = [line.split(",") for line in f.read().splitlines()[1:]]
         self.assertEqual([(t, e) for _, _, t, e in rows],
                          [("<AR>", ".-.-."), ("＜ＳＫ＞", "...-.-"), ("5", "....."), ("?", "..--..")])
+
+    @unittest.skipUnless(shutil.which("ffmpeg"), "ffmpeg is not installed")
+    def test_a_webvtt_reader_shows_the_prosigns_and_the_ampersand(self):
+        # A cue's '<' opens a tag and '&' a character reference, unless written as references.
+        result, _ = self.create("-q", "--punctuation", "--labels", self.path("p.vtt"), "<AR> & <SK> 1")
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        ass = subprocess.run(["ffmpeg", "-v", "error", "-i", self.path("p.vtt"), "-f", "ass", "-"],
+                             capture_output=True, check=True).stdout.decode("utf-8")
+        cues = [line.split(",", 9)[9] for line in ass.splitlines() if line.startswith("Dialogue:")]
+        self.assertEqual(cues, ["<AR> .-.-.", "& .-...", "<SK> ...-.-", "1 .----"])
         self.assertNotIn("U+003C", text(result.stderr), "the brackets of a prosign are not left out")
 
     def test_what_is_left_out_follows_the_table_in_force(self):
