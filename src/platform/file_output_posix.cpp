@@ -57,6 +57,15 @@ bool Follow(const char* path, Target& target, struct stat& info) {
             target.kind = S_ISREG(info.st_mode) ? TargetKind::Regular : TargetKind::Device;
             return true;
         }
+        // A link to a pipe, a socket or a device is opened as it is: what the links of /proc name
+        // (/dev/stdout's "pipe:[…]") is no path to follow, and nothing there is replaced.
+        struct stat end {};
+        if (::stat(current.c_str(), &end) == 0 && !S_ISREG(end.st_mode) && !S_ISDIR(end.st_mode)) {
+            info = end;
+            target.path = current;
+            target.kind = TargetKind::Device;
+            return true;
+        }
         std::string next(PATH_MAX, '\0');
         const ssize_t n = ::readlink(current.c_str(), next.data(), next.size());
         if (n < 0) return false;

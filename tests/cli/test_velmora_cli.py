@@ -191,6 +191,14 @@ class ExitCodesAndMessages(CliTestCase):
         self.assertIn(WRITE_FAILED, text(result.stderr))
         self.assertTrue(stat.S_ISCHR(os.stat("/dev/full").st_mode))
 
+    @unittest.skipIf(UNDER_WINE, "/dev/stdout is a name of Linux")
+    def test_dev_stdout_into_a_pipe_gets_the_file(self):
+        self.assertEqual(run("-q", "-o", self.path("file.wav"), "SOS").returncode, 0)
+        result = run("-q", "-o", "/dev/stdout", "SOS")  # capture_output: a pipe
+        self.assertEqual(result.returncode, 0, text(result.stderr))
+        with open(self.path("file.wav"), "rb") as f:
+            self.assertEqual(result.stdout, f.read())
+
     def test_a_failed_write_leaves_the_old_file_byte_for_byte(self):
         old = b"an older recording, kept safe" * 10
         with open(self.path("keep.wav"), "wb") as f:
