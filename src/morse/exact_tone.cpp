@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "morse/keying.h"
+#include "morse/tone.h"
 
 namespace {
 
@@ -27,16 +28,9 @@ struct Stretch {
 
 // Copies the steady tone over the stretch.
 void SteadyWrite(const Stretch& s, const ExactTone& tone) {
-    std::size_t phase = Bytes(s.from % tone.cycleSamples, tone.format);
-    uint8_t* out = s.area + Bytes(s.position + s.from, tone.format);
-    std::size_t remaining = Bytes(s.to - s.from, tone.format);
-    while (remaining > 0) {
-        const std::size_t chunk = std::min(remaining, tone.tile.size() - phase);
-        std::memcpy(out, tone.tile.data() + phase, chunk);
-        out += chunk;
-        remaining -= chunk;
-        phase = 0;
-    }
+    const std::size_t phase = Bytes(s.from % tone.cycleSamples, tone.format);
+    uint8_t* const out = s.area + Bytes(s.position + s.from, tone.format);
+    TileRepeat(tone.tile, phase, out, Bytes(s.to - s.from, tone.format));
 }
 
 // The stretch on an edge of an element of `span` samples: each sample the tone times the lower

@@ -12,6 +12,16 @@ constexpr std::size_t kTileBytes = std::size_t{64} * 1024;
 
 }  // namespace
 
+void TileRepeat(std::span<const uint8_t> tile, std::size_t phase, uint8_t* out, std::size_t bytes) {
+    while (bytes > 0) {
+        const std::size_t chunk = std::min(bytes, tile.size() - phase);
+        std::memcpy(out, tile.data() + phase, chunk);
+        out += chunk;
+        bytes -= chunk;
+        phase = 0;
+    }
+}
+
 // Copies the tone over [position, position + span) clipped to `area`. The phase follows the
 // element's own index, so a clipped start still gets the samples it would have had.
 void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span) {
@@ -25,16 +35,9 @@ void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int6
         return;
     }
     const auto period = static_cast<int64_t>(tone.period);
-    auto phase = static_cast<std::size_t>((begin - position) % period);
-    uint8_t* out = area.data() + begin;
-    auto remaining = static_cast<std::size_t>(end - begin);
-    while (remaining > 0) {
-        const std::size_t chunk = std::min(remaining, tone.tile.size() - phase);
-        std::memcpy(out, tone.tile.data() + phase, chunk);
-        out += chunk;
-        remaining -= chunk;
-        phase = 0;
-    }
+    const auto phase = static_cast<std::size_t>((begin - position) % period);
+    uint8_t* const out = area.data() + begin;
+    TileRepeat(tone.tile, phase, out, static_cast<std::size_t>(end - begin));
 }
 
 uint32_t TonePeriod(int32_t frequency) {

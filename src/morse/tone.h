@@ -30,6 +30,10 @@ struct ToneHeard {
 };
 ToneHeard ToneAsHeard(int32_t frequency, int32_t volume);
 
+// Lays `bytes` bytes of a tile that repeats over `out`, starting `phase` bytes into the tile: a
+// steady tone copied in strides of whole tiles. Both tones' writers use it.
+void TileRepeat(std::span<const uint8_t> tile, std::size_t phase, uint8_t* out, std::size_t bytes);
+
 // Writes one element of `span` samples at `position` of `area`, starting at the tone's phase 0;
 // silence for a tone without a period. Only the part of the element inside `area` is written.
 void ToneWrite(std::span<uint8_t> area, int64_t position, const Tone& tone, int64_t span);
