@@ -58,10 +58,7 @@ struct RunResult {
 RunResult CreateWith(const std::string& message, const std::filesystem::path& target, const std::string& dot = "100",
                const std::string& frequency = "1000", const std::string& volume = "50") {
     StandInForm form;
-    form.SetField(kMessageFieldId, message);
-    form.SetField(kDotFieldId, dot);
-    form.SetField(kFrequencyFieldId, frequency);
-    form.SetField(kVolumeFieldId, volume);
+    form.SetFields(message, dot, frequency, volume);
     form.AnswerSaveDialog(SaveTarget::File, target.string());
     const int32_t before = RegistryCount();
     const CreateOutcome outcome = CreateCommand(form);

@@ -24,10 +24,7 @@ WindowRun WindowCreate(const std::string& message, const std::string& dot, const
     TempFolder folder;
     const auto target = folder / "window.wav";
     StandInForm form;
-    form.SetField(kMessageFieldId, message);
-    form.SetField(kDotFieldId, dot);
-    form.SetField(kFrequencyFieldId, frequency);
-    form.SetField(kVolumeFieldId, volume);
+    form.SetFields(message, dot, frequency, volume);
     form.AnswerSaveDialog(SaveTarget::File, target.string());
     const CreateOutcome outcome = CreateCommand(form);
     return {outcome, std::filesystem::exists(target) ? ReadFileBytes(target) : std::vector<uint8_t>{}};

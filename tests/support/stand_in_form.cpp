@@ -12,6 +12,13 @@ StandInForm::StandInForm()
 
 void StandInForm::SetField(int controlId, std::string bytes) { fields_[controlId] = std::move(bytes); }
 
+void StandInForm::SetFields(std::string message, std::string dot, std::string frequency, std::string volume) {
+    SetField(kMessageFieldId, std::move(message));
+    SetField(kDotFieldId, std::move(dot));
+    SetField(kFrequencyFieldId, std::move(frequency));
+    SetField(kVolumeFieldId, std::move(volume));
+}
+
 void StandInForm::AnswerSaveDialog(SaveTarget target, std::string path, std::string shownAs) {
     saveTarget_ = target;
     savePath_ = std::move(path);

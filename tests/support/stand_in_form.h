@@ -27,6 +27,8 @@ class StandInForm : public Form {
     StandInForm();
 
     void SetField(int controlId, std::string bytes);
+    // The four fields at once, as a user types them before pressing 作成!!.
+    void SetFields(std::string message, std::string dot, std::string frequency, std::string volume);
     // `path` is in the platform's code page; `shownAs` names it in messages (UTF-8), `path`
     // itself when empty.
     void AnswerSaveDialog(SaveTarget target, std::string path = {}, std::string shownAs = {});
