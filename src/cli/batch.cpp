@@ -144,7 +144,8 @@ struct BatchFolder {
 };
 
 // Makes the folder and finds an earlier batch's files; kExitWritten when the lines may be
-// written. Without --overwrite, files of an earlier batch stop the run before anything changes.
+// written. The input among them, or without --overwrite any of them, stops the run before
+// anything changes.
 int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFolder& folder) {
     if (const std::error_code made = BatchFolderMake(folder.path)) {
         Say("velmora-cli: cannot make the folder " + folder.shown + ": " + made.message() + "\n");
@@ -155,6 +156,12 @@ int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFol
     if (error) {
         Say("velmora-cli: cannot read the folder " + folder.shown + ": " + error.message() + "\n");
         return kExitFileFailed;
+    }
+    for (const std::string& name : folder.earlier) {
+        if (IsInputFile(options, Utf8Path(folder.path / PathFromUtf8(name)))) {
+            return UsageError("the input '" + *options.input + "' is a file of a batch in the folder " + folder.shown +
+                              ", which this batch would rewrite or remove; move it, or write to another folder");
+        }
     }
     if (folder.earlier.empty() || options.overwrite) return kExitWritten;
     return UsageError("the folder " + folder.shown + " holds files of an earlier batch: " + NameList(folder.earlier) +

@@ -47,13 +47,17 @@ int ExitFor(SynthesisOutcome outcome) {
 }
 
 // Where the files go; false (with the usage error shown) if they cannot go there. Checked before
-// anything is written.
-bool ChooseDestination(const Job& job, JobFilePaths& paths, int& exitCode) {
+// anything is written: neither file may be the input, and the labels may not be the audio.
+bool ChooseDestination(const CliOptions& options, const Job& job, JobFilePaths& paths, int& exitCode) {
     paths.prefix = job.prefix;
     if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
         const auto path = PlatformPathFromUtf8(job.output);
         if (!path) {
             exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
+            return false;
+        }
+        if (IsInputFile(options, job.output)) {
+            exitCode = UsageError("the output '" + job.output + "' is the input file itself");
             return false;
         }
         paths.wav = *path;
@@ -63,6 +67,10 @@ bool ChooseDestination(const Job& job, JobFilePaths& paths, int& exitCode) {
     const auto labels = PlatformPathFromUtf8(*job.labels);
     if (!labels) {
         exitCode = UsageError("the labels path '" + *job.labels + "' cannot be written on this system");
+        return false;
+    }
+    if (IsInputFile(options, *job.labels)) {
+        exitCode = UsageError("--labels '" + *job.labels + "' names the input file itself");
         return false;
     }
     if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels->c_str())) {
@@ -177,11 +185,18 @@ SynthesisRequest RequestOf(const RunSettings& run, const TypedMessage& message) 
 
 }  // namespace
 
+bool IsInputFile(const CliOptions& options, const std::string& path) {
+    if (!options.input || *options.input == "-") return false;
+    const auto input = PlatformPathFromUtf8(*options.input);
+    const auto target = PlatformPathFromUtf8(path);
+    return input && target && FileTargetsMatch(input->c_str(), target->c_str());
+}
+
 int RunJob(const RunSettings& run, Job job) {
     const CliOptions& options = run.options;
     int exitCode = kExitWritten;
     JobFilePaths paths;
-    if (!job.output.empty() && !ChooseDestination(job, paths, exitCode)) return exitCode;
+    if (!job.output.empty() && !ChooseDestination(options, job, paths, exitCode)) return exitCode;
     const bool labels = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
     const TypedMessage message =

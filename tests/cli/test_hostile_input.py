@@ -384,6 +384,39 @@ class LabelsWithTheAudio(CliTestCase):
                 self.assertEqual(sorted(os.listdir(self.folder)), ["hard.txt", "link.txt", "old.wav", "sub"])
                 self.assertEqual(open(self.path("old.wav"), "rb").read(), b"an older recording")
 
+    def test_no_file_written_is_the_input(self):
+        message = b"SOS\nCQ\n"
+        with open(self.path("message.txt"), "wb") as f:
+            f.write(message)
+        os.symlink("message.txt", self.path("link.wav"))
+        os.link(self.path("message.txt"), self.path("hard.wav"))  # rewritten in place below, so still one file
+        os.mkdir(self.path("out"))
+        cases = [
+            (["-i", "message.txt", "-o", "message.txt"], "the output 'message.txt' is the input file itself"),
+            (["-i", "message.txt", "-o", "link.wav"], "the output 'link.wav' is the input file itself"),
+            (["-i", "hard.wav", "-o", "message.txt"], "the output 'message.txt' is the input file itself"),
+            (["-i", "message.txt", "-o", "a.wav", "--labels", "./message.txt"],
+             "--labels './message.txt' names the input file itself"),
+            # A batch would rewrite its input (line 2's labels) or, with --overwrite, remove it.
+            (["--batch", "-i", "out/0002.txt", "-o", "out", "--labels", ".txt", "--overwrite"],
+             "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
+            (["--batch", "-i", "out/0002.txt", "-o", "out", "--labels", ".txt"],
+             "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
+        ]
+        for args, said in cases:
+            with self.subTest(args=args):
+                with open(self.path("message.txt"), "wb") as f:
+                    f.write(message)
+                with open(self.path("out/0002.txt"), "wb") as f:
+                    f.write(message)
+                result = run(*args, cwd=self.folder)
+                self.assertEqual(result.returncode, 2, text(result.stderr))
+                self.assertIn(said, text(result.stderr))
+                self.assertEqual(sorted(os.listdir(self.folder)), ["hard.wav", "link.wav", "message.txt", "out"])
+                self.assertEqual(os.listdir(self.path("out")), ["0002.txt"])
+                for name in ("message.txt", "out/0002.txt"):
+                    self.assertEqual(open(self.path(name), "rb").read(), message)
+
     def test_a_failure_leaves_the_old_audio_or_says_which_file_is_new(self):
         os.symlink("/dev/full", self.path("full.txt"))  # a device: written, and failing, only when committed
         cases = [
