@@ -186,10 +186,12 @@ SynthesisRequest RequestOf(const RunSettings& run, const TypedMessage& message) 
 }  // namespace
 
 bool IsInputFile(const CliOptions& options, const std::string& path) {
-    if (!options.input || *options.input == "-") return false;
-    const auto input = PlatformPathFromUtf8(*options.input);
+    if (!options.input) return false;
     const auto target = PlatformPathFromUtf8(path);
-    return input && target && FileTargetsMatch(input->c_str(), target->c_str());
+    if (!target) return false;
+    if (*options.input == "-") return StandardStreamIsFile(StandardStream::Input, target->c_str());
+    const auto input = PlatformPathFromUtf8(*options.input);
+    return input && FileTargetsMatch(input->c_str(), target->c_str());
 }
 
 int RunJob(const RunSettings& run, Job job) {

@@ -310,6 +310,14 @@ bool FileTargetsMatch(const char* first, const char* second) {
     return a.volume == 0 && a.file == 0 ? SystemSameName(a.path, b.path) : SystemSameName(a.name, b.name);
 }
 
+bool StandardStreamIsFile(StandardStream stream, const char* path) {
+    Target streamFile;
+    Target target;
+    if (!SystemResolveStandardStream(stream, streamFile) || !SystemResolveToCompare(path, target)) return false;
+    return streamFile.kind == TargetKind::Regular && target.kind == TargetKind::Regular &&
+           streamFile.volume == target.volume && streamFile.file == target.file;
+}
+
 // Only async-signal-safe calls: the removal of each entry and plain loads and stores.
 void FileWriteAbandon() {
     for (PendingEntry& entry : g_pending) {

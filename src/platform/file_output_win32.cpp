@@ -141,6 +141,18 @@ bool SystemResolveToCompare(const char* path, Target& target) {
     return true;
 }
 
+bool SystemResolveStandardStream(StandardStream stream, Target& target) {
+    target = {};
+    const HANDLE handle = GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+    target.kind = TargetKind::Device;
+    if (GetFileType(handle) != FILE_TYPE_DISK) return true;
+    BY_HANDLE_FILE_INFORMATION info{};
+    IdentityOf(handle, target, info);
+    target.kind = TargetKind::Regular;
+    return target.volume != 0 || target.file != 0;  // an identity to compare
+}
+
 bool SystemSameName(const std::string& first, const std::string& second) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, first.c_str(), -1, second.c_str(), -1) == CSTR_EQUAL;
 }
