@@ -402,12 +402,15 @@ class LabelsWithTheAudio(CliTestCase):
              "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
             (["--batch", "-i", "out/0002.txt", "-o", "out", "--labels", ".txt"],
              "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
-            # The same files reached through a redirected standard input ("< message.txt").
+            # The same files reached through a redirected standard input ("< message.txt") or
+            # output (">> message.txt", which would take the audio before the labels replaced it).
             (["-i", "-", "-o", "hard.wav"], "the output 'hard.wav' is the input file itself", "message.txt", None),
             (["-i", "-", "-o", "a.wav", "--labels", "message.txt"], "--labels 'message.txt' names the input file itself",
              "hard.wav", None),
             (["--batch", "-i", "-", "-o", "out", "--labels", ".txt", "--overwrite"],
              "the input '-' is a file of a batch in the folder 'out'", "out/0002.txt", None),
+            (["-o", "-", "--labels", "message.txt", "SOS"],
+             "--labels 'message.txt' names the file standard output goes to", None, "hard.wav"),
         ]
         for args, said, *redirected in cases:
             with self.subTest(args=args):
