@@ -314,8 +314,10 @@ bool StandardStreamIsFile(StandardStream stream, const char* path) {
     Target streamFile;
     Target target;
     if (!SystemResolveStandardStream(stream, streamFile) || !SystemResolveToCompare(path, target)) return false;
-    return streamFile.kind == TargetKind::Regular && target.kind == TargetKind::Regular &&
-           streamFile.volume == target.volume && streamFile.file == target.file;
+    // A volume unknown leaves the file's index on its own: at worst a refusal too many.
+    const bool volumeMatches = streamFile.volume == 0 || streamFile.volume == target.volume;
+    return streamFile.kind == TargetKind::Regular && target.kind == TargetKind::Regular && volumeMatches &&
+           streamFile.file == target.file;
 }
 
 // Only async-signal-safe calls: the removal of each entry and plain loads and stores.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/file_output.h"
@@ -147,10 +148,19 @@ bool SystemResolveStandardStream(StandardStream stream, Target& target) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
     target.kind = TargetKind::Device;
     if (GetFileType(handle) != FILE_TYPE_DISK) return true;
-    BY_HANDLE_FILE_INFORMATION info{};
-    IdentityOf(handle, target, info);
     target.kind = TargetKind::Regular;
-    return target.volume != 0 || target.file != 0;  // an identity to compare
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info)) {
+        IdentityOf(handle, target, info);
+        return true;
+    }
+    // Wine answers only this for a handle made from a file its process inherited, with the
+    // volume unknown (0).
+    FILE_ID_INFO id{};
+    if (!GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) return false;
+    target.volume = id.VolumeSerialNumber;
+    std::memcpy(&target.file, id.FileId.Identifier, sizeof target.file);
+    return true;
 }
 
 bool SystemSameName(const std::string& first, const std::string& second) {
