@@ -47,7 +47,8 @@ int ExitFor(SynthesisOutcome outcome) {
 }
 
 // Where the files go; false (with the usage error shown) if they cannot go there. Checked before
-// anything is written: neither file may be the input, and the labels may not be the audio.
+// anything is written: neither file may be the input, and the labels may not be the audio, nor
+// the file standard output is redirected to when that takes the audio.
 bool ChooseDestination(const CliOptions& options, const Job& job, JobFilePaths& paths, int& exitCode) {
     paths.prefix = job.prefix;
     if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
@@ -75,6 +76,11 @@ bool ChooseDestination(const CliOptions& options, const Job& job, JobFilePaths& 
     }
     if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels->c_str())) {
         exitCode = UsageError("--labels '" + *job.labels + "' names the output file itself");
+        return false;
+    }
+    // The audio would go to that file first, and the labels then take its name.
+    if (job.output == "-" && StandardStreamIsFile(StandardStream::Output, labels->c_str())) {
+        exitCode = UsageError("--labels '" + *job.labels + "' names the file standard output goes to");
         return false;
     }
     paths.labels = *labels;
@@ -186,10 +192,12 @@ SynthesisRequest RequestOf(const RunSettings& run, const TypedMessage& message) 
 }  // namespace
 
 bool IsInputFile(const CliOptions& options, const std::string& path) {
-    if (!options.input || *options.input == "-") return false;
-    const auto input = PlatformPathFromUtf8(*options.input);
+    if (!options.input) return false;
     const auto target = PlatformPathFromUtf8(path);
-    return input && target && FileTargetsMatch(input->c_str(), target->c_str());
+    if (!target) return false;
+    if (*options.input == "-") return StandardStreamIsFile(StandardStream::Input, target->c_str());
+    const auto input = PlatformPathFromUtf8(*options.input);
+    return input && FileTargetsMatch(input->c_str(), target->c_str());
 }
 
 int RunJob(const RunSettings& run, Job job) {

@@ -26,6 +26,7 @@ struct Job {
 // The job's exit status.
 int RunJob(const RunSettings& run, Job job);
 
-// Whether the UTF-8 `path` leads to the file the message was read from (--input), through
-// symbolic and hard links alike: writing there would lose the message's file.
+// Whether the UTF-8 `path` leads to the file the message was read from (--input, or the file
+// standard input is redirected from), through symbolic and hard links alike: writing there would
+// lose the message's file.
 bool IsInputFile(const CliOptions& options, const std::string& path);

@@ -310,6 +310,16 @@ bool FileTargetsMatch(const char* first, const char* second) {
     return a.volume == 0 && a.file == 0 ? SystemSameName(a.path, b.path) : SystemSameName(a.name, b.name);
 }
 
+bool StandardStreamIsFile(StandardStream stream, const char* path) {
+    Target streamFile;
+    Target target;
+    if (!SystemResolveStandardStream(stream, streamFile) || !SystemResolveToCompare(path, target)) return false;
+    // A volume unknown leaves the file's index on its own: at worst a refusal too many.
+    const bool volumeMatches = streamFile.volume == 0 || streamFile.volume == target.volume;
+    return streamFile.kind == TargetKind::Regular && target.kind == TargetKind::Regular && volumeMatches &&
+           streamFile.file == target.file;
+}
+
 // Only async-signal-safe calls: the removal of each entry and plain loads and stores.
 void FileWriteAbandon() {
     for (PendingEntry& entry : g_pending) {

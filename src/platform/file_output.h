@@ -96,6 +96,11 @@ class StagedFile {
 // a file that does not exist yet, to the same name.
 bool FileTargetsMatch(const char* first, const char* second);
 
+// Whether `path` leads to the file a standard stream is redirected from or to ("< message.txt",
+// "> out.txt"), through symbolic and hard links alike. A terminal, a pipe or a device is no
+// such file.
+bool StandardStreamIsFile(StandardStream stream, const char* path);
+
 // Removes every temporary file of a write in progress (and a file made for a dangling link).
 // Safe to call from a signal handler (POSIX) or, after InterruptsHoldBegin, from a console
 // control handler (Windows): the program's way out when it is interrupted during a save.

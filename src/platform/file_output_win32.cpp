@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/file_output.h"
@@ -138,6 +139,27 @@ bool SystemResolveToCompare(const char* path, Target& target) {
     IdentityOf(existing, target, info);
     target.kind = TargetKind::Regular;
     CloseHandle(existing);
+    return true;
+}
+
+bool SystemResolveStandardStream(StandardStream stream, Target& target) {
+    target = {};
+    const HANDLE handle = GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+    target.kind = TargetKind::Device;
+    if (GetFileType(handle) != FILE_TYPE_DISK) return true;
+    target.kind = TargetKind::Regular;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info)) {
+        IdentityOf(handle, target, info);
+        return true;
+    }
+    // Wine answers only this for a handle made from a file its process inherited, with the
+    // volume unknown (0).
+    FILE_ID_INFO id{};
+    if (!GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) return false;
+    target.volume = id.VolumeSerialNumber;
+    std::memcpy(&target.file, id.FileId.Identifier, sizeof target.file);
     return true;
 }
 

@@ -39,6 +39,10 @@ bool SystemResolve(const char* path, Target& target);
 // Follows links as far as the system shows them, to compare two paths; makes nothing and
 // checks no rights.
 bool SystemResolveToCompare(const char* path, Target& target);
+// What a standard stream is: a file (Regular, with its identity) or anything else (Device). The
+// volume is 0 where the system does not tell it.
+enum class StandardStream { Input, Output };
+bool SystemResolveStandardStream(StandardStream stream, Target& target);
 // Whether two names (or paths) are the same as the file system compares them.
 bool SystemSameName(const std::string& first, const std::string& second);
 

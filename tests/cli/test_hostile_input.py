@@ -402,14 +402,27 @@ class LabelsWithTheAudio(CliTestCase):
              "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
             (["--batch", "-i", "out/0002.txt", "-o", "out", "--labels", ".txt"],
              "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
+            # The same files reached through a redirected standard input ("< message.txt") or
+            # output (">> message.txt", which would take the audio before the labels replaced it).
+            (["-i", "-", "-o", "hard.wav"], "the output 'hard.wav' is the input file itself", "message.txt", None),
+            (["-i", "-", "-o", "a.wav", "--labels", "message.txt"], "--labels 'message.txt' names the input file itself",
+             "hard.wav", None),
+            (["--batch", "-i", "-", "-o", "out", "--labels", ".txt", "--overwrite"],
+             "the input '-' is a file of a batch in the folder 'out'", "out/0002.txt", None),
+            (["-o", "-", "--labels", "message.txt", "SOS"],
+             "--labels 'message.txt' names the file standard output goes to", None, "hard.wav"),
         ]
-        for args, said in cases:
+        for args, said, *redirected in cases:
             with self.subTest(args=args):
                 with open(self.path("message.txt"), "wb") as f:
                     f.write(message)
                 with open(self.path("out/0002.txt"), "wb") as f:
                     f.write(message)
-                result = run(*args, cwd=self.folder)
+                stdin_name, stdout_name = redirected or (None, None)
+                with open(self.path(stdin_name or os.devnull), "rb") as stdin, \
+                        open(self.path(stdout_name or os.devnull), "ab") as stdout:
+                    result = subprocess.run(command(*args), stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                                            timeout=120, cwd=self.folder)
                 self.assertEqual(result.returncode, 2, text(result.stderr))
                 self.assertIn(said, text(result.stderr))
                 self.assertEqual(sorted(os.listdir(self.folder)), ["hard.wav", "link.wav", "message.txt", "out"])
