@@ -5,8 +5,10 @@ Served by scripts/serve on 127.0.0.1. Keeps a screenshot in SCREENSHOT (under bu
 VELMORA_WEB names the site folder, VELMORA_CLI the native program. Needs Debian's chromium,
 chromium-driver and python3-selenium (run with /usr/bin/python3)."""
 
+import http.client
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -16,7 +18,7 @@ from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "cli"))
-from page_session import PageSession  # noqa: E402
+from page_session import SERVE, PageSession  # noqa: E402
 from test_learning import tone_runs  # noqa: E402
 from web_cases import fields, run_cli  # noqa: E402
 
@@ -174,6 +176,36 @@ class Page(unittest.TestCase):
                 page.driver.execute_script("const p = document.getElementById('player'); p.pause();"
                                            "p.currentTime = arguments[0]", sample / RATE)
                 page.wait_for(lambda: page.element("picture").get_attribute("data-current") == character, 5)
+
+
+class Serve(unittest.TestCase):
+    """scripts/serve as a careless or hostile client meets it."""
+
+    def test_requests_reach_the_site_files_alone_and_each_gets_an_answer(self):
+        server = subprocess.Popen([sys.executable, SERVE, "--port", "0", "--folder", WEB, "--quiet"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        try:
+            port = int(server.stdout.readline().rsplit(":", 1)[-1].strip(" /\n"))
+            up = "/.." * 12
+            for path, status, kind in [
+                    ("/", 200, "text/html"), ("/velmora.wasm", 200, "application/wasm"),
+                    ("/render_worker.js", 200, "text/javascript"), ("/missing.js", 404, None),
+                    (up + "/etc/passwd", 404, None), ("/%2e%2e" * 12 + "/etc/passwd", 404, None),
+                    ("/..%2f" * 12 + "etc%2fpasswd", 404, None), ("//etc/passwd", 404, None),
+                    ("/index.html%00", 404, None), ("/%00", 404, None), ("/", 200, "text/html")]:
+                with self.subTest(path=path):
+                    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+                    connection.request("GET", path)
+                    response = connection.getresponse()
+                    response.read()
+                    connection.close()
+                    self.assertEqual(response.status, status)
+                    if kind:
+                        self.assertEqual(response.getheader("Content-Type"), kind)
+        finally:
+            server.terminate()
+            _, errors = server.communicate(timeout=10)
+        self.assertEqual(errors, "", "a request made the server fail")
 
 
 if __name__ == "__main__":
