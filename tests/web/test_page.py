@@ -207,6 +207,17 @@ class Serve(unittest.TestCase):
             _, errors = server.communicate(timeout=10)
         self.assertEqual(errors, "", "a request made the server fail")
 
+    def test_a_folder_whose_build_was_cut_short_is_refused(self):
+        # Configuring writes the page and its scripts; the build writes the module.
+        for lost in ("velmora.js", "velmora.wasm"):
+            with self.subTest(lost=lost), tempfile.TemporaryDirectory() as folder:
+                site = shutil.copytree(WEB, os.path.join(folder, "web"))
+                os.remove(os.path.join(site, lost))
+                result = subprocess.run([sys.executable, SERVE, "--port", "0", "--folder", site],
+                                        capture_output=True, text=True, timeout=20)
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn(f"{lost} missing", result.stderr)
+
 
 if __name__ == "__main__":
     unittest.main()
