@@ -11,6 +11,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 from selenium.webdriver.common.by import By
@@ -176,6 +177,28 @@ class Page(unittest.TestCase):
                 page.driver.execute_script("const p = document.getElementById('player'); p.pause();"
                                            "p.currentTime = arguments[0]", sample / RATE)
                 page.wait_for(lambda: page.element("picture").get_attribute("data-current") == character, 5)
+
+
+class BrokenSite(unittest.TestCase):
+    """A site whose module the browser cannot load."""
+
+    def test_a_worker_that_cannot_start_leaves_create_refused(self):
+        with tempfile.TemporaryDirectory() as folder:
+            site = shutil.copytree(WEB, os.path.join(folder, "web"))
+            with open(os.path.join(site, "velmora.js"), "r+b") as module:  # cut short, as by a copy that failed
+                module.truncate(len(module.read()) // 2)
+            page = PageSession(site)
+            try:
+                page.driver.get(page.address)
+                status = page.element("status")
+                page.wait_for(lambda: "worker stopped" in status.text, 20)
+                page.element("message").send_keys("SOS" + Keys.ENTER)
+                page.element("create").click()
+                time.sleep(1)
+                self.assertIn("worker stopped", status.text)
+                self.assertEqual(page.element("create").get_attribute("aria-disabled"), "true")
+            finally:
+                page.close()
 
 
 class Serve(unittest.TestCase):

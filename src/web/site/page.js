@@ -166,6 +166,13 @@
     worker.postMessage(typed);
   });
 
+  // A worker that could not start, or whose module failed, makes nothing more: 作成!! stays
+  // refused, where a press would wait for ever for an answer that never comes.
+  function stop(text) {
+    say(`${text} Reload the page to try again.`, 'failed');
+    setBusy(true);
+  }
+
   worker.onmessage = ({ data }) => {
     if (data.ready) {
       performance.measure('velmora: page load to ready');
@@ -173,13 +180,10 @@
       say(`Ready: type a message and press ${create.textContent}`, null);
       setBusy(false);
     } else if (data.failed) {
-      say(`The page cannot make audio in this browser: ${data.failed}`, null);
+      stop(`The page cannot make audio in this browser: ${data.failed}`);
     } else {
       show(data, typed);
     }
   };
-  worker.onerror = (event) => {
-    say(`The page's worker stopped: ${event.message}`, null);
-    setBusy(false);
-  };
+  worker.onerror = (event) => stop(`The page's worker stopped: ${event.message}`);
 })();
