@@ -99,6 +99,18 @@ class Page(unittest.TestCase):
         self.assertEqual(page.element("rise").get_attribute("aria-invalid"), "true")
         self.assertTrue(page.element("output").get_attribute("hidden"))
 
+    def test_control_characters_in_a_field_are_shown_by_code_point(self):
+        page = self.page
+        for field, pasted, shown in [("dot", "5\x07", "The dot length “5<U+0007>” is read as 5 ms"),
+                                     ("wpm", "\x1b[31m20", "The speed “<U+001B>[31m20” is not a number"),
+                                     ("farnsworth", "5\u202e", "The Farnsworth speed “5<U+202E>” is not a number"),
+                                     ("rise", "\u202e5", "The rise “<U+202E>5” is not a time")]:
+            with self.subTest(field=field):
+                page.fill(fields("E"))
+                page.driver.execute_script("document.getElementById(arguments[0]).value = arguments[1]", field, pasted)
+                page.create()
+                self.assertIn(shown, page.element("report").text + page.element("status").text)
+
     def test_refusals_then_a_run_that_works_with_its_memory_back(self):
         page = self.page
         page.fill(fields("SOS"))

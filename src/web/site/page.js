@@ -62,7 +62,7 @@
     }
   }
 
-  function summary(result, typed) {
+  function summary(result) {
     const r = result.report;
     if (result.outcome === 'written') {
       const seconds = r.samples / 8000;
@@ -71,11 +71,11 @@
     }
     if (result.outcome === 'speed-refused') {
       $(r.speedProblem.field).setAttribute('aria-invalid', 'true');
-      return speedProblemText(r.speedProblem, typed[r.speedProblem.field]);
+      return speedProblemText(r.speedProblem, r.refusedTyped);
     }
     if (result.outcome === 'rise-refused') {
       $('rise').setAttribute('aria-invalid', 'true');
-      return `The rise “${typed.rise}” is not a time in milliseconds, 0 or more: digits, with a fraction or not ` +
+      return `The rise “${r.refusedTyped}” is not a time in milliseconds, 0 or more: digits, with a fraction or not ` +
              '(or leave it empty to key the tone hard).';
     }
     return REFUSALS[result.outcome];
@@ -141,7 +141,7 @@
     status.dataset.heapInUse = String(result.heapInUse);
     showReport(result.report, typed);
     if (result.outcome === 'written') showFiles(result);
-    say(summary(result, typed), result.outcome);
+    say(summary(result), result.outcome);
     setBusy(false);
   }
 
