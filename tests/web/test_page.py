@@ -8,6 +8,7 @@ chromium-driver and python3-selenium (run with /usr/bin/python3)."""
 import http.client
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -241,6 +242,18 @@ class Serve(unittest.TestCase):
             server.terminate()
             _, errors = server.communicate(timeout=10)
         self.assertEqual(errors, "", "a request made the server fail")
+
+    def test_a_port_it_cannot_listen_on_is_said_so(self):
+        with socket.socket() as taken:
+            taken.bind(("127.0.0.1", 0))
+            taken.listen()
+            for port in (taken.getsockname()[1], 70000):
+                with self.subTest(port=port):
+                    result = subprocess.run([sys.executable, SERVE, "--port", str(port), "--folder", WEB],
+                                            capture_output=True, text=True, timeout=20)
+                    self.assertEqual(result.returncode, 1)
+                    self.assertTrue(result.stderr.startswith(f"serve: cannot listen on 127.0.0.1:{port}: "))
+                    self.assertNotIn("Traceback", result.stderr)
 
     def test_a_folder_whose_build_was_cut_short_is_refused(self):
         # Configuring writes the page and its scripts; the build writes the module.
