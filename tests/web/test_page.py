@@ -213,6 +213,16 @@ class BrokenSite(unittest.TestCase):
             finally:
                 page.close()
 
+    def test_the_page_opened_as_a_file_says_it_cannot_start(self):
+        page = PageSession(WEB)
+        try:
+            page.driver.get("file://" + os.path.abspath(os.path.join(WEB, "index.html")))
+            status = page.element("status")
+            page.wait_for(lambda: status.get_attribute("data-outcome") == "failed", 20)
+            self.assertIn("not as a file", status.text)
+        finally:
+            page.close()
+
 
 class Serve(unittest.TestCase):
     """scripts/serve as a careless or hostile client meets it."""
