@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "frontend/message_text.h"
+
 namespace {
 
 constexpr std::size_t kLeftOutLinesShown = 20;
@@ -64,7 +66,7 @@ std::string WarningsJson(const std::vector<FieldWarning>& warnings) {
     std::string json = "[";
     for (const FieldWarning& w : warnings) {
         if (json.size() > 1) json += ",";
-        json += std::string("{\"field\":\"") + FieldName(w.field) + "\",\"typed\":" + Quoted(w.typed) +
+        json += std::string("{\"field\":\"") + FieldName(w.field) + "\",\"typed\":" + Quoted(SafeToShow(w.typed)) +
                 ",\"said\":" + Quoted(w.said) + "}";
     }
     return json + "]";
@@ -95,6 +97,9 @@ std::string MeasuresJson(const Synthesis& audio) {
 std::string PageReport(const PageRun& run) {
     std::string json = std::string("{\"outcome\":\"") + OutcomeName(run.outcome) + "\"";
     if (run.speedProblem) json += ",\"speedProblem\":" + SpeedProblemJson(*run.speedProblem);
+    if (run.outcome == PageOutcome::SpeedRefused || run.outcome == PageOutcome::RiseRefused) {
+        json += ",\"refusedTyped\":" + Quoted(SafeToShow(run.refusedText));
+    }
     json += ",\"warnings\":" + WarningsJson(run.warnings);
     if (run.riseWarning) json += ",\"riseWarning\":" + Quoted(*run.riseWarning);
     json += ",\"leftOut\":" + LeftOutJson(run.leftOut);

@@ -120,11 +120,13 @@ PageRun PageRunMake(const PageFields& fields) {
         run.speedProblem = TimingFromSpeeds(fields, dotText, style, wpm);
         if (run.speedProblem) {
             run.outcome = PageOutcome::SpeedRefused;
+            run.refusedText = run.speedProblem->field == SpeedProblem::Field::Wpm ? fields.wpm : fields.farnsworth;
             return run;
         }
         const std::optional<Keying> keying = KeyingOf(fields);
         if (!keying) {
             run.outcome = PageOutcome::RiseRefused;
+            run.refusedText = fields.rise;
             return run;
         }
         run.warnings =

@@ -41,6 +41,7 @@ struct SpeedProblem {
 struct PageRun {
     PageOutcome outcome = PageOutcome::OutOfMemory;
     std::optional<SpeedProblem> speedProblem;
+    std::string refusedText;  // the text of the speed or rise field refused, as typed
     std::vector<FieldWarning> warnings;
     std::optional<std::string> riseWarning;  // what becomes of a rise longer than half a dot
     std::vector<LeftOutCharacter> leftOut;

@@ -27,6 +27,9 @@ CASES = [
     fields("E", dot=" 4"), fields("E", dot="-4"), fields("SOS", dot="0"), fields("SOS", dot=""),
     fields("SOS", volume="200"), fields("SOS", volume="12.7"), fields("SOS", volume="0"),
     fields("SOS", frequency="4294967295"), fields("SOS", frequency="2667"), fields("SOS", frequency="9000"),
+    # Control and format characters in a field's text are named by code point, never echoed raw.
+    fields("E", dot="5\t"), fields("E", dot="\u202e100"), fields("E", volume="5\x1b[31m"),
+    fields("E", frequency="1000\u200b"),
     # Refusals: nothing to sound, and audio longer than a WAV file holds.
     fields(""), fields("あいう"), fields(" "), fields("E", dot="536870912"), fields("EEEE", dot="134217728"),
     # Characters at the edges of code page 932: the read-back rule, the NEC and IBM rows, the

@@ -5,10 +5,14 @@ Served by scripts/serve on 127.0.0.1. Keeps a screenshot in SCREENSHOT (under bu
 VELMORA_WEB names the site folder, VELMORA_CLI the native program. Needs Debian's chromium,
 chromium-driver and python3-selenium (run with /usr/bin/python3)."""
 
+import http.client
 import os
 import shutil
+import socket
+import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 from selenium.webdriver.common.by import By
@@ -16,7 +20,7 @@ from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "cli"))
-from page_session import PageSession  # noqa: E402
+from page_session import SERVE, PageSession  # noqa: E402
 from test_learning import tone_runs  # noqa: E402
 from web_cases import fields, run_cli  # noqa: E402
 
@@ -96,6 +100,18 @@ class Page(unittest.TestCase):
         self.assertEqual(page.element("rise").get_attribute("aria-invalid"), "true")
         self.assertTrue(page.element("output").get_attribute("hidden"))
 
+    def test_control_characters_in_a_field_are_shown_by_code_point(self):
+        page = self.page
+        for field, pasted, shown in [("dot", "5\x07", "The dot length “5<U+0007>” is read as 5 ms"),
+                                     ("wpm", "\x1b[31m20", "The speed “<U+001B>[31m20” is not a number"),
+                                     ("farnsworth", "5\u202e", "The Farnsworth speed “5<U+202E>” is not a number"),
+                                     ("rise", "\u202e5", "The rise “<U+202E>5” is not a time")]:
+            with self.subTest(field=field):
+                page.fill(fields("E"))
+                page.driver.execute_script("document.getElementById(arguments[0]).value = arguments[1]", field, pasted)
+                page.create()
+                self.assertIn(shown, page.element("report").text + page.element("status").text)
+
     def test_refusals_then_a_run_that_works_with_its_memory_back(self):
         page = self.page
         page.fill(fields("SOS"))
@@ -174,6 +190,91 @@ class Page(unittest.TestCase):
                 page.driver.execute_script("const p = document.getElementById('player'); p.pause();"
                                            "p.currentTime = arguments[0]", sample / RATE)
                 page.wait_for(lambda: page.element("picture").get_attribute("data-current") == character, 5)
+
+
+class BrokenSite(unittest.TestCase):
+    """A site whose module the browser cannot load."""
+
+    def test_a_worker_that_cannot_start_leaves_create_refused(self):
+        with tempfile.TemporaryDirectory() as folder:
+            site = shutil.copytree(WEB, os.path.join(folder, "web"))
+            with open(os.path.join(site, "velmora.js"), "r+b") as module:  # cut short, as by a copy that failed
+                module.truncate(len(module.read()) // 2)
+            page = PageSession(site)
+            try:
+                page.driver.get(page.address)
+                status = page.element("status")
+                page.wait_for(lambda: "worker stopped" in status.text, 20)
+                page.element("message").send_keys("SOS" + Keys.ENTER)
+                page.element("create").click()
+                time.sleep(1)
+                self.assertIn("worker stopped", status.text)
+                self.assertEqual(page.element("create").get_attribute("aria-disabled"), "true")
+            finally:
+                page.close()
+
+    def test_the_page_opened_as_a_file_says_it_cannot_start(self):
+        page = PageSession(WEB)
+        try:
+            page.driver.get("file://" + os.path.abspath(os.path.join(WEB, "index.html")))
+            status = page.element("status")
+            page.wait_for(lambda: status.get_attribute("data-outcome") == "failed", 20)
+            self.assertIn("not as a file", status.text)
+        finally:
+            page.close()
+
+
+class Serve(unittest.TestCase):
+    """scripts/serve as a careless or hostile client meets it."""
+
+    def test_requests_reach_the_site_files_alone_and_each_gets_an_answer(self):
+        server = subprocess.Popen([sys.executable, SERVE, "--port", "0", "--folder", WEB, "--quiet"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        try:
+            port = int(server.stdout.readline().rsplit(":", 1)[-1].strip(" /\n"))
+            up = "/.." * 12
+            for path, status, kind in [
+                    ("/", 200, "text/html"), ("/velmora.wasm", 200, "application/wasm"),
+                    ("/render_worker.js", 200, "text/javascript"), ("/missing.js", 404, None),
+                    (up + "/etc/passwd", 404, None), ("/%2e%2e" * 12 + "/etc/passwd", 404, None),
+                    ("/..%2f" * 12 + "etc%2fpasswd", 404, None), ("//etc/passwd", 404, None),
+                    ("/index.html%00", 404, None), ("/%00", 404, None), ("/", 200, "text/html")]:
+                with self.subTest(path=path):
+                    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
+                    connection.request("GET", path)
+                    response = connection.getresponse()
+                    response.read()
+                    connection.close()
+                    self.assertEqual(response.status, status)
+                    if kind:
+                        self.assertEqual(response.getheader("Content-Type"), kind)
+        finally:
+            server.terminate()
+            _, errors = server.communicate(timeout=10)
+        self.assertEqual(errors, "", "a request made the server fail")
+
+    def test_a_port_it_cannot_listen_on_is_said_so(self):
+        with socket.socket() as taken:
+            taken.bind(("127.0.0.1", 0))
+            taken.listen()
+            for port in (taken.getsockname()[1], 70000):
+                with self.subTest(port=port):
+                    result = subprocess.run([sys.executable, SERVE, "--port", str(port), "--folder", WEB],
+                                            capture_output=True, text=True, timeout=20)
+                    self.assertEqual(result.returncode, 1)
+                    self.assertTrue(result.stderr.startswith(f"serve: cannot listen on 127.0.0.1:{port}: "))
+                    self.assertNotIn("Traceback", result.stderr)
+
+    def test_a_folder_whose_build_was_cut_short_is_refused(self):
+        # Configuring writes the page and its scripts; the build writes the module.
+        for lost in ("velmora.js", "velmora.wasm"):
+            with self.subTest(lost=lost), tempfile.TemporaryDirectory() as folder:
+                site = shutil.copytree(WEB, os.path.join(folder, "web"))
+                os.remove(os.path.join(site, lost))
+                result = subprocess.run([sys.executable, SERVE, "--port", "0", "--folder", site],
+                                        capture_output=True, text=True, timeout=20)
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn(f"{lost} missing", result.stderr)
 
 
 if __name__ == "__main__":

@@ -11,7 +11,6 @@
   const player = $('player');
   const report = $('report');
   const picture = new MessagePicture($('picture'), $('now-playing'), player);
-  const worker = new Worker('render_worker.js');
   const numberFormat = new Intl.NumberFormat('en');
 
   let busy = true;  // until the worker's module has started, and while a run lasts
@@ -62,7 +61,7 @@
     }
   }
 
-  function summary(result, typed) {
+  function summary(result) {
     const r = result.report;
     if (result.outcome === 'written') {
       const seconds = r.samples / 8000;
@@ -71,12 +70,12 @@
     }
     if (result.outcome === 'speed-refused') {
       $(r.speedProblem.field).setAttribute('aria-invalid', 'true');
-      return speedProblemText(r.speedProblem, typed[r.speedProblem.field]);
+      return speedProblemText(r.speedProblem, r.refusedTyped);
     }
     if (result.outcome === 'rise-refused') {
       $('rise').setAttribute('aria-invalid', 'true');
-      return `The rise “${typed.rise}” is not a time in milliseconds, 0 or more: digits, with a fraction or not ` +
-             '(or leave it empty to key the tone hard).';
+      return `The rise “${r.refusedTyped}” is not a time in milliseconds, 0 or more: digits, with a fraction or ` +
+             'not (or leave it empty to key the tone hard).';
     }
     return REFUSALS[result.outcome];
   }
@@ -141,7 +140,7 @@
     status.dataset.heapInUse = String(result.heapInUse);
     showReport(result.report, typed);
     if (result.outcome === 'written') showFiles(result);
-    say(summary(result, typed), result.outcome);
+    say(summary(result), result.outcome);
     setBusy(false);
   }
 
@@ -166,20 +165,39 @@
     worker.postMessage(typed);
   });
 
-  worker.onmessage = ({ data }) => {
+  // A worker that could not start, or whose module failed, makes nothing more: 作成!! stays
+  // refused, where a press would wait for ever for an answer that never comes.
+  function stop(text) {
+    say(text, 'failed');
+    setBusy(true);
+  }
+
+  function onWorkerMessage({ data }) {
     if (data.ready) {
       performance.measure('velmora: page load to ready');
       status.dataset.ready = 'true';
       say(`Ready: type a message and press ${create.textContent}`, null);
       setBusy(false);
     } else if (data.failed) {
-      say(`The page cannot make audio in this browser: ${data.failed}`, null);
+      stop(`The page cannot make audio in this browser (${data.failed}). Reload the page to try again.`);
     } else {
       show(data, typed);
     }
-  };
-  worker.onerror = (event) => {
-    say(`The page's worker stopped: ${event.message}`, null);
-    setBusy(false);
-  };
+  }
+
+  // A page opened as a file has no worker: the browser refuses it a script of the file system.
+  function startWorker() {
+    try {
+      const started = new Worker('render_worker.js');
+      started.onmessage = onWorkerMessage;
+      started.onerror = (event) => stop(`The page's worker stopped (${event.message}). Reload the page to try again.`);
+      return started;
+    } catch (error) {
+      stop(`The page cannot start its worker (${error.message}). Open it from a web server (scripts/serve), ` +
+           'not as a file.');
+      return null;
+    }
+  }
+
+  const worker = startWorker();
 })();

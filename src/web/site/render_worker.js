@@ -38,8 +38,13 @@ function marksOf(module) {
   return { marks, markStarts };
 }
 
-onmessage = async ({ data: fields }) => {
-  const module = await started;
+// One run; a run that fails (the module trapped or aborted, and is no longer usable) says so
+// instead of leaving the page waiting.
+onmessage = ({ data: fields }) => {
+  started.then((module) => run(module, fields)).catch((error) => postMessage({ failed: String(error) }));
+};
+
+function run(module, fields) {
   const begin = performance.now();
   let { outcome, report } = velmoraRun(module, fields);
   const renderMs = performance.now() - begin;
@@ -56,4 +61,4 @@ onmessage = async ({ data: fields }) => {
   const heapInUse = module._velmora_heap_in_use() >>> 0;
   const transfers = files ? [files.spans.buffer, files.markStarts.buffer] : [];
   postMessage({ outcome, report, files, renderMs, heapInUse }, transfers);
-};
+}
