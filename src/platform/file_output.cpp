@@ -97,7 +97,8 @@ FileResult Failed(FileOutcome outcome, bool partlyWritten = false) {
 
 // A name for the temporary file: hidden on POSIX systems, beside the target and named after it
 // when that fits the folder's limit on names, a short fixed stem otherwise. Six random letters
-// follow.
+// follow. Empty when not even the short stem fits (a folder whose path is close to the limit on
+// a whole path).
 std::string TemporaryName(const SystemFolder& folder, const std::string& targetName, unsigned attempt) {
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     uint64_t seed = SystemUniqueSeed() ^ (uint64_t{attempt} * 0x9E3779B97F4A7C15u);
@@ -110,7 +111,8 @@ std::string TemporaryName(const SystemFolder& folder, const std::string& targetN
     }
     const std::string full = "." + targetName + "." + suffix;
     if (full.size() <= SystemNameLimit(folder)) return full;
-    return ".velmora-" + suffix;
+    std::string stem = ".velmora-" + suffix;
+    return stem.size() <= SystemNameLimit(folder) ? stem : std::string();
 }
 
 }  // namespace
@@ -153,6 +155,7 @@ FileResult StagedFile::Begin(const char* path) {
     if (!SystemFolderOpen(target_.path, folder_)) return Discard(Failed(FileOutcome::OpenFailed));
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name = TemporaryName(folder_, target_.name, attempt);
+        if (name.empty()) return WithoutTemporary();
         const InterruptsHeld held;
         if (Injected(FaultStep::CreateTemporary)) return InPlaceOrFail(SystemLastError());
         if (SystemCreateNew(folder_, name, temporary_)) {
@@ -178,6 +181,24 @@ FileResult StagedFile::InPlaceOrFail(int error) {
         return {};
     }
     return Discard({FileOutcome::OpenFailed, error, false});
+}
+
+// No temporary file fits beside the target, though the target's own name does: the file is
+// written where it is, as a file that must keep its identity is, its new length reserved first.
+// A new file is made empty for it and goes again if the write fails.
+FileResult StagedFile::WithoutTemporary() {
+    if (target_.kind == TargetKind::Missing) {
+        const InterruptsHeld held;
+        SystemFile made = kNoFile;
+        if (!SystemCreateNew(folder_, target_.name, made)) return Discard(Failed(FileOutcome::OpenFailed));
+        SystemClose(made);
+        placeholder_ = PendingRecord(kNoFile, target_.path);
+        target_.kind = TargetKind::Regular;
+    }
+    SystemFolderClose(folder_);
+    if (target_.kind != TargetKind::Regular) return Discard({FileOutcome::OpenFailed, SystemNoNameError(), false});
+    plan_ = Plan::InPlace;
+    return {};
 }
 
 FileResult StagedFile::Append(std::span<const uint8_t> bytes) {
@@ -280,7 +301,8 @@ FileResult StagedFile::CommitWhereItIs() {
     int error = written ? 0 : SystemLastError();
     const bool closed = Close(target);
     if (written && !closed) error = SystemLastError();
-    if (!written || !closed) return Discard({FileOutcome::WriteFailed, error, file});
+    // A file made for this save goes again: only an old file can be left partly written.
+    if (!written || !closed) return Discard({FileOutcome::WriteFailed, error, file && placeholder_ < 0});
     PendingForget(placeholder_);
     return Discard({});
 }

@@ -31,11 +31,13 @@ struct FileResult {
 //
 // A plain file is written to a temporary file in the same folder, flushed to disk and moved
 // over the target in one step. A target that a new file would not fully stand in for (one with
-// other hard links, or on POSIX systems with extended attributes or an access list), and a
-// writable file in a folder that takes no new files, are rewritten in place: the new length is
+// other hard links, or on POSIX systems with extended attributes or an access list), a writable
+// file in a folder that takes no new files, and a file whose folder leaves no room within the
+// limit on a path for a temporary name beside it, are rewritten in place: the new length is
 // reserved first, so that a full disk is found before a byte changes, and interrupts are held off
 // from the first write to the flush. Only a failure after that, a write error of the disk itself,
-// leaves such a file partly written. Devices and pipes are written where they are. On Windows
+// leaves such a file partly written; a new file written in place is made empty first and removed
+// again if its write fails. Devices and pipes are written where they are. On Windows
 // ReplaceFileA carries the old file's attributes and security over to the new one.
 FileResult FileWriteWhole(const char* path, std::span<const uint8_t> bytes);
 FileResult StandardOutputWriteWhole(std::span<const uint8_t> bytes);
@@ -75,6 +77,7 @@ class StagedFile {
   private:
     enum class Plan { None, Replace, InPlace, Device };
     FileResult InPlaceOrFail(int error);
+    FileResult WithoutTemporary();
     FileResult Discard(FileResult why);
     FileResult CommitReplace();
     FileResult CommitWhereItIs();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,25 @@ TEST(FileWriteWhole, AFileHeldOpenElsewhereIsLeftAlone) {
     CloseHandle(holder);
     EXPECT_EQ(Read(target), kOldBytes);
     EXPECT_EQ(FolderEntries(folder.path()).size(), 1u) << "no temporary file is left";
+}
+
+// A path of at most MAX_PATH - 1 characters whose folder leaves no room for a temporary name
+// beside it: the file is still written, new or replaced, and nothing else is left there.
+TEST(FileWriteWhole, AFolderNearTheLimitOnAPathStillTakesTheFile) {
+    TempFolder folder;
+    auto deep = folder.path();
+    while (deep.string().size() < 248) deep /= std::string(std::min<std::size_t>(40, 248 - deep.string().size()), 'd');
+    ASSERT_EQ(deep.string().size(), 249u);
+    std::filesystem::create_directories(deep);
+    const auto fresh = deep / "a.wav";
+    const auto old = deep / "b.wav";
+    WriteFileBytes(old, std::string(20000, 'o'));
+    for (const auto& target : {fresh, old}) {
+        ASSERT_LT(target.string().size(), std::size_t{MAX_PATH});
+        EXPECT_EQ(FileWriteWhole(target.string().c_str(), NewBytes()).outcome, FileOutcome::Written) << target;
+        EXPECT_EQ(ReadFileBytes(target), kNewBytes);
+    }
+    EXPECT_EQ(FolderEntries(deep).size(), 2u);
 }
 
 TEST(FileWriteWhole, DevicesAreWrittenWhereTheyAre) {
