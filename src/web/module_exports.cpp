@@ -52,26 +52,33 @@ std::span<const uint8_t> PartBytes(int part) {
 
 }  // namespace
 
+// One field's text as UTF-8: its bytes and their number, a zero byte among them included.
+struct FieldText {
+    const char* at;
+    uint32_t size;
+
+    std::string Text() const { return {at, size}; }
+};
+
 extern "C" {
 
 void velmora_release() { Held().reset(); }
 
-// The fields as UTF-8, each number field's text ending at its zero byte; `options` is the Option
-// flags or'ed. Returns the outcome, in the order of PageOutcome.
-int velmora_run(const char* message, uint32_t messageSize, const char* dot, const char* frequency, const char* volume,
-                const char* wpm, const char* farnsworth, const char* rise, int options) {
+// The fields' texts in the page's order (message, dot, frequency, volume, wpm, farnsworth, rise);
+// `options` is the Option flags or'ed. Returns the outcome, in the order of PageOutcome.
+int velmora_run(const FieldText* texts, int options) {
     velmora_release();
     try {
         StartRuntime();
-        const PageFields fields{.message = std::string(message, messageSize),
-                                .dot = dot,
-                                .frequency = frequency,
-                                .volume = volume,
-                                .wpm = wpm,
-                                .farnsworth = farnsworth,
+        const PageFields fields{.message = texts[0].Text(),
+                                .dot = texts[1].Text(),
+                                .frequency = texts[2].Text(),
+                                .volume = texts[3].Text(),
+                                .wpm = texts[4].Text(),
+                                .farnsworth = texts[5].Text(),
                                 .wordGaps = (options & kWordGaps) != 0,
                                 .foldKana = (options & kFoldKana) != 0,
-                                .rise = rise,
+                                .rise = texts[6].Text(),
                                 .exactPitch = (options & kExactPitch) != 0,
                                 .punctuation = (options & kPunctuation) != 0};
         HeldRun& held = Held().emplace(HeldRun{PageRunMake(fields), {}});

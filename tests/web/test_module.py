@@ -151,6 +151,14 @@ class ModuleLimits(unittest.TestCase):
         self.assertEqual(len({read(os.path.join(self.folder, f"{n}.wav")) for n in (0, 2, 4)}), 1)
         self.assertEqual(len({r["heapInUse"] for r in results}), 1)
 
+    def test_a_zero_character_in_a_field_is_read_as_typed(self):
+        # Only the page can be given one: the text goes whole, and the field rule reads up to it,
+        # with the warning any other character there gives.
+        results = run_module([fields("E", dot="5\u00002"), fields("E", dot="5")], self.folder)
+        self.assertEqual([r["outcome"] for r in results], ["written", "written"])
+        self.assertEqual(read(os.path.join(self.folder, "0.wav")), read(os.path.join(self.folder, "1.wav")))
+        self.assertEqual([w["typed"] for w in results[0]["report"]["warnings"]], ["5<U+0000>2"])
+
     def test_a_message_of_one_megabyte(self):
         case = fields(("PARIS ƒ ｱ " * 100000)[:1000000], dot="1")
         results = run_module([case], self.folder)

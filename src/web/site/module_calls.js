@@ -17,19 +17,19 @@ function velmoraPart(module, part) {
   return module.HEAPU8.subarray(at, at + size);
 }
 
-// Copies `text` as UTF-8 with a zero byte after it into a block of the module's heap; returns
-// [address, length], or null when the heap cannot give the block.
+// Copies `text` as UTF-8 into a block of the module's heap; returns [address, length], or null
+// when the heap cannot give the block.
 function velmoraPutText(module, text) {
   const bytes = new TextEncoder().encode(text);
-  const at = module._malloc(bytes.length + 1) >>> 0;
+  const at = module._malloc(Math.max(bytes.length, 1)) >>> 0;
   if (at === 0) return null;
   module.HEAPU8.set(bytes, at);
-  module.HEAPU8[at + bytes.length] = 0;
   return [at, bytes.length];
 }
 
 // One run of the fields { message, dot, frequency, volume, wpm, farnsworth, rise } (texts) and
-// { wordGap, foldKana, exactPitch, punctuation } (checkboxes).
+// { wordGap, foldKana, exactPitch, punctuation } (checkboxes). Each text goes whole, with its
+// length, a zero character in it included.
 // Returns the outcome's name and the report; the parts stay in the module until velmoraRelease.
 function velmoraRun(module, fields) {
   const texts = [fields.message, fields.dot, fields.frequency, fields.volume, fields.wpm, fields.farnsworth,
@@ -42,11 +42,13 @@ function velmoraRun(module, fields) {
       if (block === null) break;
       blocks.push(block);
     }
-    if (blocks.length === texts.length) {
+    // The texts' [address, length] pairs, as the module's FieldText records.
+    const pairs = blocks.length === texts.length ? module._malloc(8 * texts.length) >>> 0 : 0;
+    if (pairs !== 0) {
+      blocks.push([pairs, 0]);
+      module.HEAPU32.set(blocks.slice(0, texts.length).flat(), pairs / 4);
       const options = Object.entries(VelmoraOption).reduce((all, [name, flag]) => all | (fields[name] ? flag : 0), 0);
-      const [message, dot, frequency, volume, wpm, farnsworth, rise] = blocks;
-      outcome = module._velmora_run(message[0], message[1], dot[0], frequency[0], volume[0], wpm[0],
-                                    farnsworth[0], rise[0], options);
+      outcome = module._velmora_run(pairs, options);
     }
   } finally {
     for (const [at] of blocks) module._free(at);
