@@ -1,6 +1,7 @@
 #include "cli/job.h"
 
 #include <new>
+#include <optional>
 #include <random>
 
 #include "cli/diagnostics.h"
@@ -46,43 +47,41 @@ int ExitFor(SynthesisOutcome outcome) {
     return kExitRefused;
 }
 
+// Why the labels may not go to `labels` (the platform's path of --labels), if they may not: the
+// input, the audio, or the file standard output is redirected to when that takes the audio.
+std::optional<std::string> LabelsConflict(const CliOptions& options, const Job& job, const JobFilePaths& paths,
+                                          const std::string& labels) {
+    const std::string named = "--labels '" + *job.labels + "' names ";
+    if (IsInputFile(options, *job.labels)) return named + "the input file itself";
+    if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels.c_str())) {
+        return named + "the output file itself";
+    }
+    // The audio would go to that file first, and the labels then take its name.
+    if (job.output == "-" && StandardStreamIsFile(StandardStream::Output, labels.c_str())) {
+        return named + "the file standard output goes to";
+    }
+    return std::nullopt;
+}
+
 // Where the files go; false (with the usage error shown) if they cannot go there. Checked before
-// anything is written: neither file may be the input, and the labels may not be the audio, nor
-// the file standard output is redirected to when that takes the audio.
+// anything is written: the audio may not be the input, nor the labels any file of LabelsConflict.
 bool ChooseDestination(const CliOptions& options, const Job& job, JobFilePaths& paths, int& exitCode) {
+    const auto refuse = [&exitCode](const std::string& problem) {
+        exitCode = UsageError(problem);
+        return false;
+    };
     paths.prefix = job.prefix;
     if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
         const auto path = PlatformPathFromUtf8(job.output);
-        if (!path) {
-            exitCode = UsageError("the output path '" + job.output + "' cannot be written on this system");
-            return false;
-        }
-        if (IsInputFile(options, job.output)) {
-            exitCode = UsageError("the output '" + job.output + "' is the input file itself");
-            return false;
-        }
+        if (!path) return refuse("the output path '" + job.output + "' cannot be written on this system");
+        if (IsInputFile(options, job.output)) return refuse("the output '" + job.output + "' is the input file itself");
         paths.wav = *path;
         paths.wavShown = job.output;
     }
     if (!job.labels) return true;
     const auto labels = PlatformPathFromUtf8(*job.labels);
-    if (!labels) {
-        exitCode = UsageError("the labels path '" + *job.labels + "' cannot be written on this system");
-        return false;
-    }
-    if (IsInputFile(options, *job.labels)) {
-        exitCode = UsageError("--labels '" + *job.labels + "' names the input file itself");
-        return false;
-    }
-    if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels->c_str())) {
-        exitCode = UsageError("--labels '" + *job.labels + "' names the output file itself");
-        return false;
-    }
-    // The audio would go to that file first, and the labels then take its name.
-    if (job.output == "-" && StandardStreamIsFile(StandardStream::Output, labels->c_str())) {
-        exitCode = UsageError("--labels '" + *job.labels + "' names the file standard output goes to");
-        return false;
-    }
+    if (!labels) return refuse("the labels path '" + *job.labels + "' cannot be written on this system");
+    if (const auto conflict = LabelsConflict(options, job, paths, *labels)) return refuse(*conflict);
     paths.labels = *labels;
     paths.labelsShown = *job.labels;
     paths.labelsFormat = *LabelFormatOf(*job.labels);
