@@ -165,6 +165,21 @@
     worker.postMessage(typed);
   });
 
+  // Has a player that is never shown open the worker's silent WAV, and lets it go once read.
+  function prime(wav) {
+    if (!wav) return;
+    const url = URL.createObjectURL(wav);
+    const primer = new Audio();
+    const done = () => {
+      URL.revokeObjectURL(url);
+      primer.removeAttribute('src');
+    };
+    primer.addEventListener('canplaythrough', done, { once: true });
+    primer.addEventListener('error', done, { once: true });
+    primer.preload = 'auto';
+    primer.src = url;
+  }
+
   // A worker that could not start, or whose module failed, makes nothing more: 作成!! stays
   // refused, where a press would wait for ever for an answer that never comes.
   function stop(text) {
@@ -175,6 +190,7 @@
   function onWorkerMessage({ data }) {
     if (data.ready) {
       performance.measure('velmora: page load to ready');
+      prime(data.primer);
       status.dataset.ready = 'true';
       say(`Ready: type a message and press ${create.textContent}`, null);
       setBusy(false);
