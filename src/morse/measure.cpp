@@ -32,9 +32,7 @@ Measurement MeasureByCharacters(TextVar& message, WordBreaks words, const CodeTa
         ++measured.characters;
         measured.elementUnits += ElementUnitsOf(character.letters, codes);
     }
-    Text kept = TextNew(static_cast<int32_t>(cleaned.size()));
-    cleaned.copy(kept, cleaned.size());
-    message.Assign(kept);
+    message.Assign(TextFromBytes(cleaned));
     return measured;
 }
 

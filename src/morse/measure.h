@@ -34,11 +34,6 @@ struct Measurement {
     // In units, gaps of 3 between characters and 7 between words: from the start of the first
     // element to the end of the last, or kNothingToSound.
     int64_t Units() const { return elementUnits + kCharacterGapUnits * CharacterGaps() + kWordGapUnits * wordBreaks; }
-    // In samples, for `timing`: 0 when nothing is left to sound.
-    int64_t Samples(const Timing& timing) const {
-        if (characters == 0) return 0;
-        return elementUnits * timing.unit + CharacterGaps() * timing.characterGap + wordBreaks * timing.wordGap;
-    }
 };
 
 // Replaces `message` with its cleaned form (its characters with a code in `codes`, in their

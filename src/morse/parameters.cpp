@@ -32,8 +32,7 @@ FieldReading FieldTextRead(const char* fieldText) {
 
 // A text value ends at its first zero byte: whatever a view holds after one is ignored as well.
 FieldReading FieldTextRead(std::string_view fieldText) {
-    const TextVar text(TextNew(static_cast<int32_t>(fieldText.size())));
-    if (!fieldText.empty()) std::memcpy(text.Get(), fieldText.data(), fieldText.size());
+    const TextVar text(TextFromBytes(fieldText));
     FieldReading reading = FieldTextRead(text.Get());
     if (fieldText.find('\0') != std::string_view::npos) reading.trailing = true;
     return reading;

@@ -1,36 +1,35 @@
 #include "morse/synthesis.h"
 
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "morse/parameters.h"
 
 namespace {
 
-TextVar TextOfBytes(std::string_view bytes) {
-    TextVar text(TextNew(static_cast<int32_t>(bytes.size())));
-    if (!bytes.empty()) std::memcpy(text.Get(), bytes.data(), bytes.size());
-    return text;
-}
-
 // Beyond any file: what an overflowing length is taken as.
 constexpr int64_t kBeyondAnyFile = INT64_MAX / 2;
 
-// The message's length in samples at the format's rate: where its last element ends, counted
-// in ticks; kBeyondAnyFile when the count leaves 64 bits.
-int64_t MessageSamples(const Measurement& m, const TickTiming& ticks) {
+// Where the message's last element ends, for a unit and gaps in any measure (samples or ticks):
+// 0 when nothing is left to sound, kBeyondAnyFile when the count leaves 64 bits.
+int64_t MessageLength(const Measurement& m, int64_t unit, int64_t characterGap, int64_t wordGap) {
     if (m.characters == 0) return 0;
     int64_t parts[3];
     int64_t total = 0;
-    if (__builtin_mul_overflow(m.elementUnits, ticks.unit, &parts[0]) ||
-        __builtin_mul_overflow(m.CharacterGaps(), ticks.characterGap, &parts[1]) ||
-        __builtin_mul_overflow(m.wordBreaks, ticks.wordGap, &parts[2]) ||
+    if (__builtin_mul_overflow(m.elementUnits, unit, &parts[0]) ||
+        __builtin_mul_overflow(m.CharacterGaps(), characterGap, &parts[1]) ||
+        __builtin_mul_overflow(m.wordBreaks, wordGap, &parts[2]) ||
         __builtin_add_overflow(parts[0], parts[1], &total) || __builtin_add_overflow(total, parts[2], &total) ||
         total > kBeyondAnyFile) {
         return kBeyondAnyFile;
     }
-    return SampleAtTick(total);
+    return total;
+}
+
+// The message's length in samples at the format's rate, counted in ticks.
+int64_t MessageSamples(const Measurement& m, const TickTiming& ticks) {
+    const int64_t total = MessageLength(m, ticks.unit, ticks.characterGap, ticks.wordGap);
+    return total == kBeyondAnyFile ? total : SampleAtTick(total);
 }
 
 // The pad in samples, the nearest to the asked time; none for 0, a negative time or not a number.
@@ -47,8 +46,9 @@ int64_t PadSamples(double milliseconds, int32_t rate) {
 // and gap is empty, and the file is the header alone (with the pads, if asked for), whatever
 // the message holds.
 void Decide(SynthesisPlan& plan, const SynthesisRequest& request) {
+    const Timing& t = plan.timing;
     const int64_t exact = request.UsesExactTone() ? MessageSamples(plan.measurement, plan.ticks)
-                                                  : plan.measurement.Samples(plan.timing);
+                                                  : MessageLength(plan.measurement, t.unit, t.characterGap, t.wordGap);
     int64_t count = exact;
     if (request.style.IsWindowTiming() && !request.UsesExactTone()) {
         count = SampleCount(static_cast<int32_t>(plan.measurement.Units()), request.dotLength);
@@ -111,7 +111,12 @@ TickTiming RunStyle::TicksFor(int32_t dotLength, int32_t rate) const {
 
 SynthesisPlan SynthesisPlanMake(const SynthesisRequest& request) {
     SynthesisPlan plan;
-    plan.cleaned = TextOfBytes(request.message);
+    // No value holds more, and no WAV file has room for the samples of so many characters.
+    if (request.message.size() > kTextMaxLength) {
+        plan.refusal = SynthesisOutcome::TooLong;
+        return plan;
+    }
+    plan.cleaned = TextVar(TextFromBytes(request.message));
     plan.measurement = MeasureMessage(plan.cleaned, request.style.words, CodeTableOf(request.codes));
     plan.timing = request.style.TimingFor(request.dotLength);
     plan.format = request.UsesExactTone() ? SoundFormatNormalized(request.format) : kWindowSoundFormat;

@@ -79,6 +79,13 @@ Text TextFromLiteral(const char* literal) {
     return value;
 }
 
+Text TextFromBytes(std::string_view bytes) {
+    if (bytes.size() > kTextMaxLength) RuntimeOutOfMemory(bytes.size());
+    Text value = TextNew(static_cast<int32_t>(bytes.size()));
+    if (!bytes.empty()) std::memcpy(value, bytes.data(), bytes.size());
+    return value;
+}
+
 Text TextCopy(const char* value) {
     const int32_t n = TextLength(value);
     Text copy = TextNew(n);

@@ -32,10 +32,15 @@ inline std::size_t Cp932CharacterSize(std::string_view rest) {
     return rest.size() > 1 && IsCp932LeadByte(first) && IsCp932TrailByte(static_cast<unsigned char>(rest[1])) ? 2 : 1;
 }
 
+inline constexpr std::size_t kTextMaxLength = INT32_MAX;
+
 Text TextNew(int32_t length);
 void TextRelease(Text value);
 int32_t TextLength(const char* value);
 Text TextFromLiteral(const char* literal);
+// A value holding `bytes`. More than a value's 32-bit length holds (kTextMaxLength) is reported as
+// the heap running out, as a block that large would be.
+Text TextFromBytes(std::string_view bytes);
 Text TextCopy(const char* value);
 Text TextConcat(Text left, Text right);
 int TextCompare(const char* left, Text right);
