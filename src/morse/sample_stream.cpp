@@ -16,6 +16,11 @@ SampleStream::SampleStream(const char* message, const CodeTable& codes, const Ti
                            const StreamTone& tone, std::optional<NoiseSource> noise, std::vector<CharacterSpan>* spans)
     : message_(message), codes_(&codes), timing_(timing), frame_(frame), tone_(tone), noise_(noise), spans_(spans) {
     sounding_ = Advance();
+    // No block is filled when there are no samples at all (a dot of 0 without pads): the elements,
+    // all of them empty, are passed here, so that each character still has its span.
+    if (frame_.count == 0) {
+        while (sounding_) sounding_ = Advance();
+    }
 }
 
 // The next sounded character, after a character gap, or a word gap where a blank parts it from

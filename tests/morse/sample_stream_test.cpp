@@ -45,6 +45,7 @@ TEST(SampleStream, TheWindowsSoundInBlocksIsTheWindowsImage) {
         {"AB  E", {WordBreaks::Kept, 10.0}, 60, 600},
         {"\xB2\xDB\xCA (1)", {}, 3, 9000},  // half-width katakana; a frequency without a tone
         {"E", {}, 0, 1000},
+        {"SOS", {}, 0, 1000},  // no samples at all: each character still has its span
     };
     for (const Case& c : cases) {
         SynthesisRequest request;
