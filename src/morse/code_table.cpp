@@ -164,6 +164,4 @@ const CodeTable& CodeTableOf(CodeSet set) { return set == CodeSet::Punctuation ?
 
 const std::array<CodeEntry, kCodeEntryCount>& CodeEntries() { return kWindow.entries; }
 
-const std::array<uint8_t, 256>& CodeUnitLengths() { return kWindow.unitLengths; }
-
 const CodeEntry* CodeLookup(unsigned char byte) { return kWindowTable.Lookup(byte); }

@@ -63,6 +63,3 @@ const std::array<CodeEntry, kCodeEntryCount>& CodeEntries();
 // The entry of `byte`, or nullptr for a byte that cannot be sounded.
 const CodeEntry* CodeLookup(unsigned char byte);
 
-// The unit length of every byte, 0 for a byte that cannot be sounded: one load per byte for the
-// passes over a whole message.
-const std::array<uint8_t, 256>& CodeUnitLengths();

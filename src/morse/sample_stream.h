@@ -43,7 +43,6 @@ class SampleStream {
     // Writes the next samples into `block` (the format's bytes): as many as it holds, fewer at the
     // end of the stream. Returns how many it wrote; 0 once all have been.
     int64_t Fill(std::span<uint8_t> block);
-    int64_t Remaining() const { return frame_.count - written_; }
 
   private:
     bool Advance();
