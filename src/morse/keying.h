@@ -24,6 +24,6 @@ Rise RiseFor(double milliseconds, int32_t rate, int64_t unitTicks);
 
 // The gains of a rise of `samples` samples, first sample first: a raised cosine,
 // (1 - cos(pi x)) / 2, taken at the middle of each sample, so that the fall, the rise read
-// backwards from an element's last sample, is its mirror image. Of the edges measured, it keeps
-// the splatter within the targets with the least loss of the element's energy.
+// backwards from an element's last sample, is its mirror image. Its ends have no corners, so
+// that little of the tone's energy splatters away from its frequency.
 std::vector<double> RiseGains(int64_t samples);

@@ -3,9 +3,8 @@
 #include "platform/text_compare.h"
 #include "runtime/text.h"
 
-// Without a locale-aware collation for code page 932 the bytes decide. For the one use the
-// program has, a one-byte piece against a one-byte literal, that is exactly the locale's answer:
-// equal only for the same byte.
+// Without a locale-aware collation for code page 932 the bytes decide: equal only for the same
+// bytes, and a value that begins another sorts before it.
 int CompareStrings(const char* left, int32_t leftLength, const char* right, int32_t rightLength) {
     if (leftLength < 0 || rightLength < 0) return 0;
     const auto shorter = static_cast<std::size_t>(leftLength < rightLength ? leftLength : rightLength);

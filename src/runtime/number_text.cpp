@@ -17,7 +17,7 @@ int DigitValue(unsigned char b, int base) {
 }
 
 // The &O and &H forms, read from an upper-cased copy so that &h1f counts as &H1F. Terms and
-// place values wrap in 64 bits, as the integer arithmetic they come from does.
+// place values wrap in 64 bits: a longer run of digits gives the wrapped value, not an error.
 double ReadBasedInteger(const unsigned char* ampersand, const unsigned char*& end) {
     const std::size_t n = std::strlen(reinterpret_cast<const char*>(ampersand));
     Text scratch = TextNew(static_cast<int32_t>(n));

@@ -17,7 +17,8 @@ constexpr std::size_t WavDataSize(uint32_t sampleCount, SoundFormat format = kWi
 
 // The bytes of the file for `sampleCount` samples: the header, the samples, and RIFF's pad byte
 // (0) after a data chunk of odd size, which keeps every chunk at an even size. The window's
-// counts are multiples of 8 and never take it; stretched gaps (Farnsworth timing) can.
+// counts are multiples of 8 and never take it; stretched gaps (Farnsworth timing) and the rates
+// 11025, 22050 and 44100 can.
 constexpr std::size_t WavFileSize(uint32_t sampleCount, SoundFormat format = kWindowSoundFormat) {
     const std::size_t data = WavDataSize(sampleCount, format);
     return kWavHeaderSize + data + (data & 1u);
