@@ -160,8 +160,13 @@ FileResult StagedFile::Begin(const char* path) {
         if (Injected(FaultStep::CreateTemporary)) return InPlaceOrFail(SystemLastError());
         if (SystemCreateNew(folder_, name, temporary_)) {
             temporaryName_ = name;
-            pending_ = PendingRecord(folder_.handle, SystemEntryName(folder_, name));
-            if (pending_ < 0) return Discard({FileOutcome::OpenFailed, SystemNoNameError()});
+            const std::string entry = SystemEntryName(folder_, name);
+            pending_ = PendingRecord(folder_.handle, entry);
+            if (pending_ < 0) {  // made, but not recorded: Discard would not know to remove it
+                SystemClose(std::exchange(temporary_, kNoFile));
+                SystemRemoveEntry(folder_.handle, entry.c_str());
+                return Discard({FileOutcome::OpenFailed, SystemNoNameError()});
+            }
             plan_ = Plan::Replace;
             SystemGiveRights(temporary_, target_);
             return {};
