@@ -9,7 +9,7 @@
 #include <string>
 
 #include "frontend/runtime_session.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "web/page_run.h"
 
 int main(int argc, char** argv) {

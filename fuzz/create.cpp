@@ -21,7 +21,7 @@
 #include "fuzz_support.h"
 #include "morse/code_table.h"
 #include "morse/create_command.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "morse/synthesis.h"
 #include "morse/tone.h"
 #include "support/stand_in_form.h"

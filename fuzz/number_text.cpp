@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "runtime/number_text.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "frontend/label_track.h"
 #include "frontend/message_text.h"
 #include "frontend/typed_message.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "platform/file_output.h"
 #include "runtime/program_texts.h"
 

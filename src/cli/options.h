@@ -10,7 +10,7 @@
 #include "cli/audio_file_format.h"
 #include "frontend/message_text.h"
 #include "morse/code_table.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "morse/synthesis.h"
 
 struct CliOptions {

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "morse/exact_tone.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "morse/timing.h"
 #include "morse/tone.h"
 

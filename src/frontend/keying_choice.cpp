@@ -1,7 +1,7 @@
 #include "frontend/keying_choice.h"
 
 #include "frontend/field_warnings.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 
 Keying KeyingAsked(bool exactPitch, const std::optional<double>& riseMilliseconds, bool otherFormat) {
     return {exactPitch || riseMilliseconds.has_value() || otherFormat, riseMilliseconds.value_or(0.0)};

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "morse/synthesis.h"
 #include "runtime/program_texts.h"
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <new>
 
-#include "morse/parameters.h"
 
 namespace {
 

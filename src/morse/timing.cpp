@@ -66,3 +66,9 @@ double WordsPerMinute(double dotMilliseconds) { return kParisMilliseconds / dotM
 int32_t DotMillisecondsForWpm(double wordsPerMinute) {
     return static_cast<int32_t>(std::lround(kParisMilliseconds / wordsPerMinute));
 }
+
+int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
+    const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) *
+                             static_cast<uint32_t>(kSamplesPerMillisecond);
+    return static_cast<int32_t>(product);
+}

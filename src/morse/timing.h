@@ -84,6 +84,11 @@ TickTiming DefaultTicks(int32_t dotMilliseconds, int32_t rate);
 TickTiming WordGapTicks(int32_t dotMilliseconds, int32_t rate);
 TickTiming FarnsworthTicks(int32_t dotMilliseconds, double overallWpm, int32_t rate);
 
+// Unit count x dot length x samples per millisecond in 32-bit arithmetic that wraps: the
+// window's image size. A size that wrapped or went negative differs from the exact length, and
+// the run is refused.
+int32_t SampleCount(int32_t unitCount, int32_t dotLength);
+
 // The speed in words per minute of a dot length, and the dot length, rounded to the nearest
 // millisecond, of a speed.
 double WordsPerMinute(double dotMilliseconds);

@@ -1,7 +1,7 @@
 #include "shell/input_form.h"
 
 #include "morse/form.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "runtime/program_texts.h"
 
 namespace {

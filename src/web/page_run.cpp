@@ -5,7 +5,7 @@
 #include "frontend/decimal_text.h"
 #include "frontend/keying_choice.h"
 #include "frontend/typed_message.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 
 namespace {
 

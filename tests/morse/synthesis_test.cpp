@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "morse/create_command.h"
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 #include "support/stand_in_form.h"
 #include "support/temp_folder.h"
 

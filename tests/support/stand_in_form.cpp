@@ -1,6 +1,6 @@
 #include "support/stand_in_form.h"
 
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,5 +1,5 @@
-// The synthesis parameters: how a form field is read, how a number field's text becomes a
-// 32-bit number, and the sample count that sizes the window's audio image.
+// A form field's text: how it is read from the form, and how a number field's text becomes a
+// 32-bit number (the one rule every front end reads its number texts by).
 #pragma once
 
 #include <cstdint>
@@ -32,8 +32,3 @@ FieldReading FieldTextRead(std::string_view fieldText);
 // ReadField, then the number of its text.
 int32_t ReadFieldNumber(Form& form, int controlId, TextVar& fieldText);
 int32_t FieldNumberFromDouble(double value);
-
-// Unit count x dot length x samples per millisecond in 32-bit arithmetic that wraps: the
-// window's image size. A size that wrapped or went negative differs from the exact length, and
-// the run is refused.
-int32_t SampleCount(int32_t unitCount, int32_t dotLength);

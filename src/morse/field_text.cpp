@@ -1,11 +1,10 @@
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 
 #include <climits>
 #include <cmath>
 #include <cstring>
 
 #include "runtime/number_text.h"
-#include "wav/sample_format.h"
 
 void ReadField(Form& form, int controlId, TextVar& receiver) {
     int32_t length = form.FieldLength(controlId);
@@ -50,10 +49,4 @@ int32_t FieldNumberFromDouble(double value) {
     if (!(value > -kTwoTo63 && value < kTwoTo63)) return 0;
     const auto whole = static_cast<int64_t>(value);
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
-}
-
-int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
-    const uint32_t product = static_cast<uint32_t>(unitCount) * static_cast<uint32_t>(dotLength) *
-                             static_cast<uint32_t>(kSamplesPerMillisecond);
-    return static_cast<int32_t>(product);
 }

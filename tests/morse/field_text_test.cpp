@@ -1,4 +1,4 @@
-#include "morse/parameters.h"
+#include "morse/field_text.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "morse/timing.h"
 #include "support/stand_in_form.h"
 #include "platform/heap.h"
 #include "runtime/fatal.h"
