@@ -93,9 +93,12 @@ InputRead ReadInputFile(const std::string& utf8Path) {
     return read;
 }
 
-// SIGPIPE keeps its default: a reader that goes away ends the program by that signal, as it
-// ends every other program in a pipeline.
+// A file that would pass the limit on a file's size (ulimit -f) fails its write with EFBIG, a
+// failed file like a full disk, instead of ending the program by SIGXFSZ with its temporary file
+// left half-written. SIGPIPE keeps its default: a reader that goes away ends the program by that
+// signal, as it ends every other program in a pipeline.
 void ConsoleEndOnInterrupt() {
+    ::signal(SIGXFSZ, SIG_IGN);
     constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
     for (const int signal : kInterrupts) {
         struct sigaction old {};

@@ -190,6 +190,34 @@ class Signals(CliTestCase):
         # Windows has no such signal: the write fails, and that is a failed write.
         self.assertEqual(process.wait(timeout=60), 1 if UNDER_WINE else -signal.SIGPIPE)
 
+    @native_only
+    def test_a_limit_on_the_file_size_is_a_failed_file(self):
+        # SIGXFSZ keeps its default action, which would end the program with the file half-written.
+        old = b"the old recording"
+        message = "PARIS " * 8
+        cases = [["-o", "big.wav", message], ["-o", "big.wav", "--labels", "big.txt", message],
+                 ["--batch", "-i", "drills.txt", "-o", "drills"]]
+        if os.environ.get("VELMORA_CLI_SNDFILE") == "1":
+            cases.append(["--noise", "0", "-o", "big.flac", message])  # noise, which FLAC cannot squeeze
+        for args in cases:
+            with self.subTest(args=args):
+                for name in os.listdir(self.folder):
+                    subprocess.run(["rm", "-rf", self.path(name)], check=True)
+                with open(self.path("big.wav"), "wb") as f:
+                    f.write(old)
+                with open(self.path("drills.txt"), "w") as f:
+                    f.write(message + "\nE\n")
+                limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (50_000, resource.RLIM_INFINITY))  # noqa: E731
+                result = subprocess.run(command("-d", "100", *args), capture_output=True,
+                                        cwd=self.folder, timeout=60, preexec_fn=limit)
+                self.assertEqual(result.returncode, 1, text(result.stderr))
+                self.assertIn("File too large", text(result.stderr))
+                self.assertEqual(open(self.path("big.wav"), "rb").read(), old)
+                expected = ["big.wav", "drills.txt"] + (["drills"] if "--batch" in args else [])
+                self.assertEqual(sorted(os.listdir(self.folder)), sorted(expected))
+                if "--batch" in args:  # the short line is written, the long one fails whole
+                    self.assertEqual(os.listdir(self.path("drills")), ["0002.wav"])
+
 
 class StandardOutput(CliTestCase):
     def test_a_report_that_cannot_be_written_is_a_failure(self):
