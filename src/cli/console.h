@@ -31,7 +31,8 @@ InputRead ReadInputFile(const std::string& utf8Path);
 // below to standard error and ends the process with 128 + the signal's number. An interrupt that
 // comes while a file is committed waits until it is (interrupt_hold.h). A signal the program was
 // started with ignored stays ignored. On POSIX systems a write past the limit on a file's size
-// fails (EFBIG) instead of ending the program by SIGXFSZ.
+// fails (EFBIG) instead of ending the program by SIGXFSZ, and SIGPIPE removes the temporary files
+// of a save in progress before it ends the program.
 void ConsoleEndOnInterrupt();
 
 // What an interrupt says before the program ends (UTF-8, a whole line; empty for nothing): which

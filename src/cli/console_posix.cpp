@@ -66,6 +66,26 @@ extern "C" void EndOnInterrupt(int signal) {
     ::_exit(128 + signal);
 }
 
+// A reader that goes away ends the program by SIGPIPE, as it ends every other program in a
+// pipeline; the temporary files of a save in progress (the labels staged while the audio goes to
+// a pipe) go first. The handler was reset to the default on entry, so the signal ends the program.
+extern "C" void EndOnBrokenPipe(int signal) {
+    FileWriteAbandon();
+    ::raise(signal);
+}
+
+// SIGPIPE ends the program through EndOnBrokenPipe, unless the program was started with it ignored.
+void EndOnBrokenPipeAfterCleaning() {
+    struct sigaction old {};
+    ::sigaction(SIGPIPE, nullptr, &old);
+    if (old.sa_handler == SIG_IGN) return;
+    struct sigaction handler {};
+    handler.sa_handler = EndOnBrokenPipe;
+    handler.sa_flags = SA_RESETHAND | SA_NODEFER;
+    sigemptyset(&handler.sa_mask);
+    ::sigaction(SIGPIPE, &handler, nullptr);
+}
+
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -95,10 +115,10 @@ InputRead ReadInputFile(const std::string& utf8Path) {
 
 // A file that would pass the limit on a file's size (ulimit -f) fails its write with EFBIG, a
 // failed file like a full disk, instead of ending the program by SIGXFSZ with its temporary file
-// left half-written. SIGPIPE keeps its default: a reader that goes away ends the program by that
-// signal, as it ends every other program in a pipeline.
+// left half-written.
 void ConsoleEndOnInterrupt() {
     ::signal(SIGXFSZ, SIG_IGN);
+    EndOnBrokenPipeAfterCleaning();
     constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
     for (const int signal : kInterrupts) {
         struct sigaction old {};

@@ -191,8 +191,25 @@ class Signals(CliTestCase):
         self.assertEqual(process.wait(timeout=60), 1 if UNDER_WINE else -signal.SIGPIPE)
 
     @native_only
+    def test_a_reader_that_goes_away_leaves_no_temporary_labels(self):
+        # The audio goes to a pipe, by its name or as standard output, whose reader stops after 10
+        # bytes; the labels staged beside it go with the program.
+        fifo = self.path("fifo")
+        os.mkfifo(fifo)
+        for output in (fifo, "/dev/stdout"):
+            with self.subTest(output=output):
+                reader = subprocess.Popen(["head", "-c", "10"] + ([fifo] if output == fifo else []),
+                                          stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+                args = ["-q", "-d", "100", "--labels", self.path("a.srt"), "-o", output, "PARIS " * 8]
+                status = subprocess.run(command(*args), stdout=reader.stdin, timeout=60).returncode
+                reader.stdin.close()
+                reader.wait(timeout=60)
+                self.assertEqual(status, -signal.SIGPIPE)
+                self.assertEqual(os.listdir(self.folder), ["fifo"])
+
+    @native_only
     def test_a_limit_on_the_file_size_is_a_failed_file(self):
-        # SIGXFSZ keeps its default action, which would end the program with the file half-written.
+        # A write past ulimit -f fails as a full disk does: the old file stays, no temporary file is left.
         old = b"the old recording"
         message = "PARIS " * 8
         cases = [["-o", "big.wav", message], ["-o", "big.wav", "--labels", "big.txt", message],
