@@ -16,6 +16,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError = nullptr);
 bool StandardOutputIsTerminal();
 bool StandardInputIsTerminal();
+// Whether a path (UTF-8) leads to a terminal: on POSIX systems a terminal device (/dev/tty,
+// /dev/stdout on a terminal, a link to either), on Windows the console (CON, CONOUT$, and where
+// the system reserves it, a name such as con.wav).
+bool PathIsTerminal(const std::string& utf8Path);
 
 // The whole of a message source as bytes, or why it could not be read.
 struct InputRead {

@@ -99,6 +99,18 @@ bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError)
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
+// Only a character device is opened to ask, and without becoming its controlling terminal or
+// waiting for it.
+bool PathIsTerminal(const std::string& utf8Path) {
+    struct stat info {};
+    if (::stat(utf8Path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+    const int fd = ::open(utf8Path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+}
+
 InputRead ReadStandardInput() { return ReadAll(STDIN_FILENO); }
 
 InputRead ReadInputFile(const std::string& utf8Path) {

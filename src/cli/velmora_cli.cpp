@@ -89,6 +89,10 @@ int Run(const std::vector<std::string>& arguments) {
     if (!options.dryRun && options.output == "-" && StandardOutputIsTerminal()) {
         return UsageError("will not write audio to a terminal; redirect standard output or give a file");
     }
+    // Named as a file, a terminal would show the audio's bytes as text and control sequences.
+    if (!options.dryRun && !options.batch && options.output != "-" && PathIsTerminal(*options.output)) {
+        return UsageError("will not write audio to a terminal ('" + *options.output + "' is one); give a file");
+    }
 
     int exitCode = kExitWritten;
     std::string message;

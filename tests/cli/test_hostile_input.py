@@ -573,6 +573,25 @@ class EchoedText(CliTestCase):
                       "once, at character 1", text(result.stderr).splitlines())
         self.assertEqual(data, wav_model.wav("アイウ".encode("cp932")), "sounds as ACE, as in the window")
 
+    def test_audio_named_to_go_to_a_terminal_is_refused(self):
+        # As with -o - on a terminal: the audio's bytes would reach it as text and control sequences.
+        master, slave = pty.openpty()
+        self.addCleanup(os.close, master)
+        terminal = os.ttyname(slave)
+        os.symlink(terminal, self.path("link.wav"))
+        names = ["CON", "con.wav", "CONOUT$"] if UNDER_WINE else [terminal, "/dev/stdout", self.path("link.wav")]
+        for name in names:
+            with self.subTest(name=name):
+                process = subprocess.run(command("-o", name, "E"), stdin=slave, stdout=slave, stderr=subprocess.PIPE,
+                                         timeout=60)
+                self.assertEqual(process.returncode, 2)
+                self.assertIn(f"will not write audio to a terminal ('{name}' is one)", text(process.stderr))
+                shown = b""
+                while select.select([master], [], [], 0.2)[0]:
+                    shown += os.read(master, 65536)
+                self.assertNotIn(b"RIFF", shown)
+        os.close(slave)
+
     @native_only
     def test_reading_from_a_terminal_says_how_to_end(self):
         master, slave = pty.openpty()
