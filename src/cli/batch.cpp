@@ -218,6 +218,11 @@ int RunBatch(const RunSettings& run, std::string_view input) {
     const std::string audioExtension = AudioFileExtension(options.format);
     const BatchNames names(lastLine, audioExtension, extension);
     BatchFolder folder{PathFromUtf8(*options.output), "'" + SafeToShow(*options.output) + "'", {}};
+    // Each line's files are named in the folder: a folder that cannot be named on this system
+    // would refuse every line, and with --overwrite then remove the earlier batch's files.
+    if (!options.dryRun && !PlatformPathFromUtf8(*options.output)) {
+        return UsageError("the folder path '" + *options.output + "' cannot be written on this system");
+    }
     if (!options.dryRun) {
         if (const int status = BatchFolderOpen(options, names, folder); status != kExitWritten) return status;
     }
