@@ -81,7 +81,7 @@ void EndOnBrokenPipeAfterCleaning() {
     if (old.sa_handler == SIG_IGN) return;
     struct sigaction handler {};
     handler.sa_handler = EndOnBrokenPipe;
-    handler.sa_flags = SA_RESETHAND | SA_NODEFER;
+    handler.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);  // the flags are an int; the bits unsigned
     sigemptyset(&handler.sa_mask);
     ::sigaction(SIGPIPE, &handler, nullptr);
 }
