@@ -134,7 +134,11 @@ EncodedAudioResult EncodedAudioWrite(StagedFile* file, AudioFileFormat format, c
     info.channels = 1;
     info.format = SndfileFormat(format, plan.format);
     SndfileCloser encoder{sf_open_virtual(&io, SFM_WRITE, &info, &sink)};
-    if (encoder.file == nullptr) return {sink.failed, sf_strerror(nullptr)};
+    if (encoder.file == nullptr) {
+        const std::string why = sf_strerror(nullptr);
+        if (const auto failed = SinkFailure(sink)) return *failed;  // the header's first bytes could not be kept
+        return {{FileOutcome::WriteFailed, EIO}, why};
+    }
     for (; !shorts.empty(); ToShorts(stream.Next(kBlockSamples), plan.format, shorts)) {
         const auto count = static_cast<sf_count_t>(shorts.size());
         if (sf_write_short(encoder.file, shorts.data(), count) != count) {
