@@ -146,7 +146,8 @@ struct BatchFolder {
 // Makes the folder and finds an earlier batch's files; kExitWritten when the lines may be
 // written. The input among them, or without --overwrite any of them, stops the run before
 // anything changes.
-int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFolder& folder) {
+int BatchFolderOpen(const RunSettings& run, const BatchNames& names, BatchFolder& folder) {
+    const CliOptions& options = run.options;
     if (const std::error_code made = BatchFolderMake(folder.path)) {
         Say("velmora-cli: cannot make the folder " + folder.shown + ": " + made.message() + "\n");
         return kExitFileFailed;
@@ -158,7 +159,7 @@ int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFol
         return kExitFileFailed;
     }
     for (const std::string& name : folder.earlier) {
-        if (IsInputFile(options, Utf8Path(folder.path / PathFromUtf8(name)))) {
+        if (IsInputFile(run, Utf8Path(folder.path / PathFromUtf8(name)))) {
             return UsageError("the input '" + *options.input + "' is a file of a batch in the folder " + folder.shown +
                               ", which this batch would rewrite or remove; move it, or write to another folder");
         }
@@ -224,7 +225,7 @@ int RunBatch(const RunSettings& run, std::string_view input) {
         return UsageError("the folder path '" + *options.output + "' cannot be written on this system");
     }
     if (!options.dryRun) {
-        if (const int status = BatchFolderOpen(options, names, folder); status != kExitWritten) return status;
+        if (const int status = BatchFolderOpen(run, names, folder); status != kExitWritten) return status;
     }
     int worst = kExitWritten;
     std::unordered_map<std::string, std::string> kept;  // the files this run put in place, or left as they were

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_output.h"
+
 // The arguments after the program's name, in UTF-8. On Windows they are read from the wide
 // command line, whatever the console's code page.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
@@ -26,6 +28,7 @@ struct InputRead {
     std::optional<std::string> bytes;
     int systemError = 0;    // the system's error code when there are no bytes
     bool isFolder = false;  // the name is a folder, which a system may report as something else
+    std::optional<OpenedFile> opened;  // the file read from (ReadInputFile), to tell it from the outputs
 };
 InputRead ReadStandardInput();
 InputRead ReadInputFile(const std::string& utf8Path);

@@ -120,7 +120,9 @@ InputRead ReadInputFile(const std::string& utf8Path) {
         failed.systemError = errno;
         return failed;
     }
+    const std::optional<OpenedFile> opened = OpenedFileOf(fd);
     InputRead read = ReadAll(fd);
+    read.opened = opened;
     ::close(fd);
     return read;
 }

@@ -166,7 +166,9 @@ InputRead ReadInputFile(const std::string& utf8Path) {
         read.systemError = static_cast<int>(GetLastError());
         return read;
     }
+    const std::optional<OpenedFile> opened = OpenedFileOf(reinterpret_cast<SystemFile>(file));
     read = ReadAll(file);
+    read.opened = opened;
     CloseHandle(file);
     return read;
 }

@@ -435,6 +435,8 @@ class LabelsWithTheAudio(CliTestCase):
             f.write(message)
         os.symlink("message.txt", self.path("link.wav"))
         os.link(self.path("message.txt"), self.path("hard.wav"))  # rewritten in place below, so still one file
+        # A name the Windows code page has no form for, read through the wide calls all the same.
+        os.link(self.path("message.txt"), self.path("m\U0001F600.txt"))
         os.mkdir(self.path("out"))
         cases = [
             (["-i", "message.txt", "-o", "message.txt"], "the output 'message.txt' is the input file itself"),
@@ -442,6 +444,9 @@ class LabelsWithTheAudio(CliTestCase):
             (["-i", "hard.wav", "-o", "message.txt"], "the output 'message.txt' is the input file itself"),
             (["-i", "message.txt", "-o", "a.wav", "--labels", "./message.txt"],
              "--labels './message.txt' names the input file itself"),
+            (["-i", "m\U0001F600.txt", "-o", "hard.wav"], "the output 'hard.wav' is the input file itself"),
+            (["-i", "m\U0001F600.txt", "-o", "a.wav", "--labels", "message.txt"],
+             "--labels 'message.txt' names the input file itself"),
             # A batch would rewrite its input (line 2's labels) or, with --overwrite, remove it.
             (["--batch", "-i", "out/0002.txt", "-o", "out", "--labels", ".txt", "--overwrite"],
              "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
@@ -470,7 +475,8 @@ class LabelsWithTheAudio(CliTestCase):
                                             timeout=120, cwd=self.folder)
                 self.assertEqual(result.returncode, 2, text(result.stderr))
                 self.assertIn(said, text(result.stderr))
-                self.assertEqual(sorted(os.listdir(self.folder)), ["hard.wav", "link.wav", "message.txt", "out"])
+                self.assertEqual(sorted(os.listdir(self.folder)),
+                                 sorted(["hard.wav", "link.wav", "message.txt", "m\U0001F600.txt", "out"]))
                 self.assertEqual(os.listdir(self.path("out")), ["0002.txt"])
                 for name in ("message.txt", "out/0002.txt"):
                     self.assertEqual(open(self.path(name), "rb").read(), message)
