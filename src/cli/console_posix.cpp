@@ -133,7 +133,8 @@ InputRead ReadInputFile(const std::string& utf8Path) {
 void ConsoleEndOnInterrupt() {
     ::signal(SIGXFSZ, SIG_IGN);
     EndOnBrokenPipeAfterCleaning();
-    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+    // SIGXCPU: a soft limit on processor time (ulimit -S -t) is reached.
+    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGXCPU};
     for (const int signal : kInterrupts) {
         struct sigaction old {};
         ::sigaction(signal, nullptr, &old);
