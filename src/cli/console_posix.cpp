@@ -71,7 +71,7 @@ extern "C" void EndOnInterrupt(int signal) {
 // a pipe) go first. The handler was reset to the default on entry, so the signal ends the program.
 extern "C" void EndOnBrokenPipe(int signal) {
     FileWriteAbandon();
-    ::raise(signal);
+    if (::raise(signal) != 0) ::_exit(128 + signal);
 }
 
 // SIGPIPE ends the program through EndOnBrokenPipe, unless the program was started with it ignored.
@@ -131,7 +131,7 @@ InputRead ReadInputFile(const std::string& utf8Path) {
 // failed file like a full disk, instead of ending the program by SIGXFSZ with its temporary file
 // left half-written.
 void ConsoleEndOnInterrupt() {
-    ::signal(SIGXFSZ, SIG_IGN);
+    (void)::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal
     EndOnBrokenPipeAfterCleaning();
     // SIGXCPU: a soft limit on processor time (ulimit -S -t) is reached.
     constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGXCPU};
