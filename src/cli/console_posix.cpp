@@ -133,8 +133,8 @@ InputRead ReadInputFile(const std::string& utf8Path) {
 void ConsoleEndOnInterrupt() {
     (void)::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal
     EndOnBrokenPipeAfterCleaning();
-    // SIGXCPU: a soft limit on processor time (ulimit -S -t) is reached.
-    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGXCPU};
+    // SIGQUIT is Ctrl+\ at a terminal; SIGXCPU comes at a soft limit on processor time (ulimit -S -t).
+    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU};
     for (const int signal : kInterrupts) {
         struct sigaction old {};
         ::sigaction(signal, nullptr, &old);
