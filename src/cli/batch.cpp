@@ -146,7 +146,8 @@ struct BatchFolder {
 // Makes the folder and finds an earlier batch's files; kExitWritten when the lines may be
 // written. The input among them, or without --overwrite any of them, stops the run before
 // anything changes.
-int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFolder& folder) {
+int BatchFolderOpen(const RunSettings& run, const BatchNames& names, BatchFolder& folder) {
+    const CliOptions& options = run.options;
     if (const std::error_code made = BatchFolderMake(folder.path)) {
         Say("velmora-cli: cannot make the folder " + folder.shown + ": " + made.message() + "\n");
         return kExitFileFailed;
@@ -158,7 +159,7 @@ int BatchFolderOpen(const CliOptions& options, const BatchNames& names, BatchFol
         return kExitFileFailed;
     }
     for (const std::string& name : folder.earlier) {
-        if (IsInputFile(options, Utf8Path(folder.path / PathFromUtf8(name)))) {
+        if (IsInputFile(run, Utf8Path(folder.path / PathFromUtf8(name)))) {
             return UsageError("the input '" + *options.input + "' is a file of a batch in the folder " + folder.shown +
                               ", which this batch would rewrite or remove; move it, or write to another folder");
         }
@@ -218,8 +219,13 @@ int RunBatch(const RunSettings& run, std::string_view input) {
     const std::string audioExtension = AudioFileExtension(options.format);
     const BatchNames names(lastLine, audioExtension, extension);
     BatchFolder folder{PathFromUtf8(*options.output), "'" + SafeToShow(*options.output) + "'", {}};
+    // Each line's files are named in the folder: a folder that cannot be named on this system
+    // would refuse every line, and with --overwrite then remove the earlier batch's files.
+    if (!options.dryRun && !PlatformPathFromUtf8(*options.output)) {
+        return UsageError("the folder path '" + *options.output + "' cannot be written on this system");
+    }
     if (!options.dryRun) {
-        if (const int status = BatchFolderOpen(options, names, folder); status != kExitWritten) return status;
+        if (const int status = BatchFolderOpen(run, names, folder); status != kExitWritten) return status;
     }
     int worst = kExitWritten;
     std::unordered_map<std::string, std::string> kept;  // the files this run put in place, or left as they were

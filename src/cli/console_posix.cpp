@@ -66,6 +66,26 @@ extern "C" void EndOnInterrupt(int signal) {
     ::_exit(128 + signal);
 }
 
+// A reader that goes away ends the program by SIGPIPE, as it ends every other program in a
+// pipeline; the temporary files of a save in progress (the labels staged while the audio goes to
+// a pipe) go first. The handler was reset to the default on entry, so the signal ends the program.
+extern "C" void EndOnBrokenPipe(int signal) {
+    FileWriteAbandon();
+    if (::raise(signal) != 0) ::_exit(128 + signal);
+}
+
+// SIGPIPE ends the program through EndOnBrokenPipe, unless the program was started with it ignored.
+void EndOnBrokenPipeAfterCleaning() {
+    struct sigaction old {};
+    ::sigaction(SIGPIPE, nullptr, &old);
+    if (old.sa_handler == SIG_IGN) return;
+    struct sigaction handler {};
+    handler.sa_handler = EndOnBrokenPipe;
+    handler.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);  // the flags are an int; the bits unsigned
+    sigemptyset(&handler.sa_mask);
+    ::sigaction(SIGPIPE, &handler, nullptr);
+}
+
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -79,6 +99,18 @@ bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError)
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
+// Only a character device is opened to ask, and without becoming its controlling terminal or
+// waiting for it.
+bool PathIsTerminal(const std::string& utf8Path) {
+    struct stat info {};
+    if (::stat(utf8Path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+    const int fd = ::open(utf8Path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+}
+
 InputRead ReadStandardInput() { return ReadAll(STDIN_FILENO); }
 
 InputRead ReadInputFile(const std::string& utf8Path) {
@@ -88,15 +120,21 @@ InputRead ReadInputFile(const std::string& utf8Path) {
         failed.systemError = errno;
         return failed;
     }
+    const std::optional<OpenedFile> opened = OpenedFileOf(fd);
     InputRead read = ReadAll(fd);
+    read.opened = opened;
     ::close(fd);
     return read;
 }
 
-// SIGPIPE keeps its default: a reader that goes away ends the program by that signal, as it
-// ends every other program in a pipeline.
+// A file that would pass the limit on a file's size (ulimit -f) fails its write with EFBIG, a
+// failed file like a full disk, instead of ending the program by SIGXFSZ with its temporary file
+// left half-written.
 void ConsoleEndOnInterrupt() {
-    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+    (void)::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal
+    EndOnBrokenPipeAfterCleaning();
+    // SIGQUIT is Ctrl+\ at a terminal; SIGXCPU comes at a soft limit on processor time (ulimit -S -t).
+    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU};
     for (const int signal : kInterrupts) {
         struct sigaction old {};
         ::sigaction(signal, nullptr, &old);

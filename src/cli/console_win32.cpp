@@ -112,6 +112,35 @@ bool ConsoleWrite(bool toStandardError, std::string_view utf8, int* systemError)
 bool StandardOutputIsTerminal() { return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
 bool StandardInputIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
+// The console is reached by name only as CON (which the system makes of con.wav and the like on
+// Windows 10 and before, in any folder), CONOUT$ and CONIN$, each also as \\.\NAME.
+namespace {
+bool NamesConsole(const std::wstring& path) {
+    wchar_t full[MAX_PATH] = {};
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    for (const wchar_t* name : {L"CON", L"CONOUT$", L"CONIN$"}) {
+        const std::wstring device = std::wstring(L"\\\\.\\") + name;
+        if (lstrcmpiW(path.c_str(), name) == 0 || lstrcmpiW(path.c_str(), device.c_str()) == 0) return true;
+        if (n > 0 && n < MAX_PATH && lstrcmpiW(full, device.c_str()) == 0) return true;
+    }
+    return false;
+}
+}  // namespace
+
+// Only a name of the console is opened to ask: opening any other path could connect to a pipe,
+// or wait on a device. A program without a console cannot open it (and its save fails as any
+// other); a handle opened for writing alone carries no right to ask for the console's mode.
+bool PathIsTerminal(const std::string& utf8Path) {
+    const std::wstring path = WideFromUtf8(utf8Path);
+    if (!NamesConsole(path)) return false;
+    const HANDLE device = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) return false;
+    const bool terminal = GetFileType(device) == FILE_TYPE_CHAR;
+    CloseHandle(device);
+    return terminal;
+}
+
 InputRead ReadStandardInput() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == nullptr || input == INVALID_HANDLE_VALUE) {
@@ -137,7 +166,9 @@ InputRead ReadInputFile(const std::string& utf8Path) {
         read.systemError = static_cast<int>(GetLastError());
         return read;
     }
+    const std::optional<OpenedFile> opened = OpenedFileOf(reinterpret_cast<SystemFile>(file));
     read = ReadAll(file);
+    read.opened = opened;
     CloseHandle(file);
     return read;
 }

@@ -135,9 +135,9 @@ EncodedAudioResult EncodedAudioWrite(StagedFile* file, AudioFileFormat format, c
     info.format = SndfileFormat(format, plan.format);
     SndfileCloser encoder{sf_open_virtual(&io, SFM_WRITE, &info, &sink)};
     if (encoder.file == nullptr) {
-        // The encoder refused to start: a libsndfile without this codec, or one short of memory.
-        if (const auto failed = SinkFailure(sink)) return *failed;
-        const char* why = sf_error(nullptr) != SF_ERR_NO_ERROR ? sf_strerror(nullptr) : "it did not start";
+        // The encoder refused to start: a libsndfile without this codec or rate, or one short of memory.
+        const std::string why = sf_error(nullptr) != SF_ERR_NO_ERROR ? sf_strerror(nullptr) : "it did not start";
+        if (const auto failed = SinkFailure(sink)) return *failed;  // the header's first bytes could not be kept
         return {{FileOutcome::WriteFailed, EIO}, why};
     }
     for (; !shorts.empty(); ToShorts(stream.Next(kBlockSamples), plan.format, shorts)) {

@@ -49,10 +49,10 @@ int ExitFor(SynthesisOutcome outcome) {
 
 // Why the labels may not go to `labels` (the platform's path of --labels), if they may not: the
 // input, the audio, or the file standard output is redirected to when that takes the audio.
-std::optional<std::string> LabelsConflict(const CliOptions& options, const Job& job, const JobFilePaths& paths,
+std::optional<std::string> LabelsConflict(const RunSettings& run, const Job& job, const JobFilePaths& paths,
                                           const std::string& labels) {
     const std::string named = "--labels '" + *job.labels + "' names ";
-    if (IsInputFile(options, *job.labels)) return named + "the input file itself";
+    if (IsInputFile(run, *job.labels)) return named + "the input file itself";
     if (!paths.wav.empty() && FileTargetsMatch(paths.wav.c_str(), labels.c_str())) {
         return named + "the output file itself";
     }
@@ -65,7 +65,7 @@ std::optional<std::string> LabelsConflict(const CliOptions& options, const Job& 
 
 // Where the files go; false (with the usage error shown) if they cannot go there. Checked before
 // anything is written: the audio may not be the input, nor the labels any file of LabelsConflict.
-bool ChooseDestination(const CliOptions& options, const Job& job, JobFilePaths& paths, int& exitCode) {
+bool ChooseDestination(const RunSettings& run, const Job& job, JobFilePaths& paths, int& exitCode) {
     const auto refuse = [&exitCode](const std::string& problem) {
         exitCode = UsageError(problem);
         return false;
@@ -74,14 +74,14 @@ bool ChooseDestination(const CliOptions& options, const Job& job, JobFilePaths& 
     if (job.output != "-") {  // standard output is not a terminal: Run refused that before reading the message
         const auto path = PlatformPathFromUtf8(job.output);
         if (!path) return refuse("the output path '" + job.output + "' cannot be written on this system");
-        if (IsInputFile(options, job.output)) return refuse("the output '" + job.output + "' is the input file itself");
+        if (IsInputFile(run, job.output)) return refuse("the output '" + job.output + "' is the input file itself");
         paths.wav = *path;
         paths.wavShown = job.output;
     }
     if (!job.labels) return true;
     const auto labels = PlatformPathFromUtf8(*job.labels);
     if (!labels) return refuse("the labels path '" + *job.labels + "' cannot be written on this system");
-    if (const auto conflict = LabelsConflict(options, job, paths, *labels)) return refuse(*conflict);
+    if (const auto conflict = LabelsConflict(run, job, paths, *labels)) return refuse(*conflict);
     paths.labels = *labels;
     paths.labelsShown = *job.labels;
     paths.labelsFormat = *LabelFormatOf(*job.labels);
@@ -190,11 +190,14 @@ SynthesisRequest RequestOf(const RunSettings& run, const TypedMessage& message) 
 
 }  // namespace
 
-bool IsInputFile(const CliOptions& options, const std::string& path) {
+bool IsInputFile(const RunSettings& run, const std::string& path) {
+    const CliOptions& options = run.options;
     if (!options.input) return false;
     const auto target = PlatformPathFromUtf8(path);
     if (!target) return false;
     if (*options.input == "-") return StandardStreamIsFile(StandardStream::Input, target->c_str());
+    // The file read, even where its name has no form in the platform's code page.
+    if (run.inputFile) return PathLeadsToOpenedFile(target->c_str(), *run.inputFile);
     const auto input = PlatformPathFromUtf8(*options.input);
     return input && FileTargetsMatch(input->c_str(), target->c_str());
 }
@@ -203,7 +206,7 @@ int RunJob(const RunSettings& run, Job job) {
     const CliOptions& options = run.options;
     int exitCode = kExitWritten;
     JobFilePaths paths;
-    if (!job.output.empty() && !ChooseDestination(options, job, paths, exitCode)) return exitCode;
+    if (!job.output.empty() && !ChooseDestination(run, job, paths, exitCode)) return exitCode;
     const bool labels = job.labels.has_value();
     // From here on the message is held once, as code page 932 (and as typed, for the labels).
     const TypedMessage message =

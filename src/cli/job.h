@@ -7,12 +7,14 @@
 
 #include "cli/options.h"
 #include "morse/synthesis.h"
+#include "platform/file_output.h"
 
 // What every message of one run shares.
 struct RunSettings {
     const CliOptions& options;
     std::string dotText;  // the dot length's field text: --dot, or the whole milliseconds of --wpm
     RunStyle style;
+    std::optional<OpenedFile> inputFile;  // the file --input named, as it was read
 };
 
 struct Job {
@@ -29,4 +31,4 @@ int RunJob(const RunSettings& run, Job job);
 // Whether the UTF-8 `path` leads to the file the message was read from (--input, or the file
 // standard input is redirected from), through symbolic and hard links alike: writing there would
 // lose the message's file.
-bool IsInputFile(const CliOptions& options, const std::string& path);
+bool IsInputFile(const RunSettings& run, const std::string& path);

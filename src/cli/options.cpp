@@ -504,7 +504,7 @@ std::string UsageText() {
         "Exit status: 0 written (or would be, with --dry-run); 1 a file could not be created or\n"
         "written, or a report could not be written to standard output; 2 usage error, or the\n"
         "message cannot be read; 3 refused (nothing to sound, or the audio is too long); 4 out of\n"
-        "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP).\n"
+        "memory; 128 + N ended by signal N (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU).\n"
         "On any status but 0 the WAV file and the labels are as they were and no temporary file\n"
         "is left, except where a message names a file that is new (labels that failed after the\n"
         "WAV file was in place; a signal after a file was put in place) or one that holds part of\n"

@@ -46,9 +46,9 @@ void SayWarnings(const RunSettings& run) {
     }
 }
 
-// The input named by --input, or none (with the usage error shown) if it cannot be read. A UTF-8
-// byte order mark at its very start marks the encoding and is no character of the message.
-std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
+// The input named by --input, with no bytes (and the usage error shown) if it cannot be read. A
+// UTF-8 byte order mark at its very start marks the encoding and is no character of the message.
+InputRead ReadInput(const CliOptions& options, int& exitCode) {
     const bool standardInput = *options.input == "-";
     if (standardInput && StandardInputIsTerminal() && !options.quiet) {
 #ifdef _WIN32
@@ -67,7 +67,7 @@ std::optional<std::string> ReadInput(const CliOptions& options, int& exitCode) {
     if (read.bytes && options.encoding == MessageEncoding::Utf8 && read.bytes->starts_with(kByteOrderMark)) {
         read.bytes->erase(0, kByteOrderMark.size());
     }
-    return std::move(read.bytes);
+    return read;
 }
 
 // A message usually ends its one line with a line break, which is not part of it.
@@ -89,17 +89,23 @@ int Run(const std::vector<std::string>& arguments) {
     if (!options.dryRun && options.output == "-" && StandardOutputIsTerminal()) {
         return UsageError("will not write audio to a terminal; redirect standard output or give a file");
     }
+    // Named as a file, a terminal would show the audio's bytes as text and control sequences.
+    if (!options.dryRun && !options.batch && options.output != "-" && PathIsTerminal(*options.output)) {
+        return UsageError("will not write audio to a terminal ('" + *options.output + "' is one); give a file");
+    }
 
     int exitCode = kExitWritten;
     std::string message;
+    std::optional<OpenedFile> inputFile;
     if (options.input) {
-        std::optional<std::string> read = ReadInput(options, exitCode);
-        if (!read) return exitCode;
-        message = std::move(*read);
+        InputRead read = ReadInput(options, exitCode);
+        if (!read.bytes) return exitCode;
+        message = std::move(*read.bytes);
+        inputFile = read.opened;
     } else {
         message = *options.message;
     }
-    const RunSettings run{options, DotText(options), RunStyleOf(options)};
+    const RunSettings run{options, DotText(options), RunStyleOf(options), inputFile};
     if (!options.quiet) SayWarnings(run);
 
     if (options.batch) return RunBatch(run, message);

@@ -339,12 +339,22 @@ bool FileTargetsMatch(const char* first, const char* second) {
 
 bool StandardStreamIsFile(StandardStream stream, const char* path) {
     Target streamFile;
+    if (!SystemResolveStandardStream(stream, streamFile) || streamFile.kind != TargetKind::Regular) return false;
+    return PathLeadsToOpenedFile(path, {streamFile.volume, streamFile.file});
+}
+
+std::optional<OpenedFile> OpenedFileOf(SystemFile file) {
+    Target opened;
+    if (!SystemResolveOpenFile(file, opened) || opened.kind != TargetKind::Regular) return std::nullopt;
+    return OpenedFile{opened.volume, opened.file};
+}
+
+bool PathLeadsToOpenedFile(const char* path, const OpenedFile& opened) {
     Target target;
-    if (!SystemResolveStandardStream(stream, streamFile) || !SystemResolveToCompare(path, target)) return false;
+    if (!SystemResolveToCompare(path, target)) return false;
     // A volume unknown leaves the file's index on its own: at worst a refusal too many.
-    const bool volumeMatches = streamFile.volume == 0 || streamFile.volume == target.volume;
-    return streamFile.kind == TargetKind::Regular && target.kind == TargetKind::Regular && volumeMatches &&
-           streamFile.file == target.file;
+    const bool volumeMatches = opened.volume == 0 || opened.volume == target.volume;
+    return target.kind == TargetKind::Regular && volumeMatches && opened.file == target.file;
 }
 
 // Only async-signal-safe calls: the removal of each entry and plain loads and stores.

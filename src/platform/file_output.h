@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -103,6 +104,17 @@ bool FileTargetsMatch(const char* first, const char* second);
 // "> out.txt"), through symbolic and hard links alike. A terminal, a pipe or a device is no
 // such file.
 bool StandardStreamIsFile(StandardStream stream, const char* path);
+
+// Which file an open file is, taken while it is open: a later comparison then concerns the
+// file that was read, whatever its name, even one the platform's code page cannot spell.
+struct OpenedFile {
+    uint64_t volume = 0;  // 0 where the system does not tell it
+    uint64_t file = 0;
+};
+// None for a device or a pipe, which no path written to can replace.
+std::optional<OpenedFile> OpenedFileOf(SystemFile file);
+// Whether `path` leads to that file, through symbolic and hard links alike.
+bool PathLeadsToOpenedFile(const char* path, const OpenedFile& opened);
 
 // Removes every temporary file of a write in progress (and a file made for a dangling link).
 // Safe to call from a signal handler (POSIX) or, after InterruptsHoldBegin, from a console

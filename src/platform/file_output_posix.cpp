@@ -116,14 +116,18 @@ bool SystemResolveToCompare(const char* path, Target& target) {
     return ResolveAny(path, target, info);
 }
 
-bool SystemResolveStandardStream(StandardStream stream, Target& target) {
+bool SystemResolveOpenFile(SystemFile file, Target& target) {
     target = {};
     struct stat info {};
-    if (::fstat(stream == StandardStream::Input ? STDIN_FILENO : STDOUT_FILENO, &info) != 0) return false;
+    if (::fstat(static_cast<int>(file), &info) != 0) return false;
     target.kind = S_ISREG(info.st_mode) ? TargetKind::Regular : TargetKind::Device;
     target.volume = info.st_dev;
     target.file = info.st_ino;
     return true;
+}
+
+bool SystemResolveStandardStream(StandardStream stream, Target& target) {
+    return SystemResolveOpenFile(stream == StandardStream::Input ? STDIN_FILENO : STDOUT_FILENO, target);
 }
 
 bool SystemSameName(const std::string& first, const std::string& second) { return first == second; }

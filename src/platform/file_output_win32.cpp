@@ -143,8 +143,13 @@ bool SystemResolveToCompare(const char* path, Target& target) {
 }
 
 bool SystemResolveStandardStream(StandardStream stream, Target& target) {
-    target = {};
     const HANDLE handle = GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+    return SystemResolveOpenFile(AsFile(handle), target);
+}
+
+bool SystemResolveOpenFile(SystemFile file, Target& target) {
+    target = {};
+    const HANDLE handle = AsHandle(file);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
     target.kind = TargetKind::Device;
     if (GetFileType(handle) != FILE_TYPE_DISK) return true;

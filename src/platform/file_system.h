@@ -43,6 +43,8 @@ bool SystemResolveToCompare(const char* path, Target& target);
 // volume is 0 where the system does not tell it.
 enum class StandardStream { Input, Output };
 bool SystemResolveStandardStream(StandardStream stream, Target& target);
+// The same for a file the program has open.
+bool SystemResolveOpenFile(SystemFile file, Target& target);
 // Whether two names (or paths) are the same as the file system compares them.
 bool SystemSameName(const std::string& first, const std::string& second);
 

@@ -1,8 +1,8 @@
-// Holding off the interrupts that end the program (SIGINT, SIGTERM and SIGHUP; on Windows the
-// console's control events) while files change in a way that cannot be undone half-way: a
-// temporary file renamed over its target, a target rewritten in place, the record of the
-// temporary files that an interrupt removes. An interrupt that comes meanwhile waits, and acts
-// when the outermost hold ends.
+// Holding off the interrupts that end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGXCPU;
+// on Windows the console's control events) while files change in a way that cannot be undone
+// half-way: a temporary file renamed over its target, a target rewritten in place, the record of
+// the temporary files that an interrupt removes. An interrupt that comes meanwhile waits, and
+// acts when the outermost hold ends.
 //
 // On POSIX systems the signals are blocked, and only the main thread holds them. On Windows a
 // console control handler runs on a thread of its own: it calls InterruptsHoldBegin before it

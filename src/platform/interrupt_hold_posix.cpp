@@ -16,6 +16,8 @@ void InterruptsHoldBegin() {
     sigaddset(&held, SIGINT);
     sigaddset(&held, SIGTERM);
     sigaddset(&held, SIGHUP);
+    sigaddset(&held, SIGQUIT);
+    sigaddset(&held, SIGXCPU);
     ::sigprocmask(SIG_BLOCK, &held, &g_before);
 }
 

@@ -136,7 +136,9 @@ class Signals(CliTestCase):
 
     def test_an_interrupted_save_leaves_the_old_file_and_no_temporary_file(self):
         # Wine passes SIGINT on as Ctrl+C; it ends a program on SIGTERM and SIGHUP without telling it.
-        signals = (signal.SIGINT,) if UNDER_WINE else (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+        # SIGQUIT is Ctrl+\ at a terminal; SIGXCPU what a soft limit on processor time (ulimit -S -t) sends.
+        signals = (signal.SIGINT,) if UNDER_WINE else (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT,
+                                                        signal.SIGXCPU)
         for signal_number in signals:
             with self.subTest(signal=signal_number.name):
                 status, old = self.interrupt_during_save(signal_number)
@@ -189,6 +191,51 @@ class Signals(CliTestCase):
         process.stdout.close()
         # Windows has no such signal: the write fails, and that is a failed write.
         self.assertEqual(process.wait(timeout=60), 1 if UNDER_WINE else -signal.SIGPIPE)
+
+    @native_only
+    def test_a_reader_that_goes_away_leaves_no_temporary_labels(self):
+        # The audio goes to a pipe, by its name or as standard output, whose reader stops after 10
+        # bytes; the labels staged beside it go with the program.
+        fifo = self.path("fifo")
+        os.mkfifo(fifo)
+        for output in (fifo, "/dev/stdout"):
+            with self.subTest(output=output):
+                reader = subprocess.Popen(["head", "-c", "10"] + ([fifo] if output == fifo else []),
+                                          stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+                args = ["-q", "-d", "100", "--labels", self.path("a.srt"), "-o", output, "PARIS " * 8]
+                status = subprocess.run(command(*args), stdout=reader.stdin, timeout=60).returncode
+                reader.stdin.close()
+                reader.wait(timeout=60)
+                self.assertEqual(status, -signal.SIGPIPE)
+                self.assertEqual(os.listdir(self.folder), ["fifo"])
+
+    @native_only
+    def test_a_limit_on_the_file_size_is_a_failed_file(self):
+        # A write past ulimit -f fails as a full disk does: the old file stays, no temporary file is left.
+        old = b"the old recording"
+        message = "PARIS " * 8
+        cases = [["-o", "big.wav", message], ["-o", "big.wav", "--labels", "big.txt", message],
+                 ["--batch", "-i", "drills.txt", "-o", "drills"]]
+        if os.environ.get("VELMORA_CLI_SNDFILE") == "1":
+            cases.append(["--noise", "0", "-o", "big.flac", message])  # noise, which FLAC cannot squeeze
+        for args in cases:
+            with self.subTest(args=args):
+                for name in os.listdir(self.folder):
+                    subprocess.run(["rm", "-rf", self.path(name)], check=True)
+                with open(self.path("big.wav"), "wb") as f:
+                    f.write(old)
+                with open(self.path("drills.txt"), "w") as f:
+                    f.write(message + "\nE\n")
+                limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (50_000, resource.RLIM_INFINITY))  # noqa: E731
+                result = subprocess.run(command("-d", "100", *args), capture_output=True,
+                                        cwd=self.folder, timeout=60, preexec_fn=limit)
+                self.assertEqual(result.returncode, 1, text(result.stderr))
+                self.assertIn("File too large", text(result.stderr))
+                self.assertEqual(open(self.path("big.wav"), "rb").read(), old)
+                expected = ["big.wav", "drills.txt"] + (["drills"] if "--batch" in args else [])
+                self.assertEqual(sorted(os.listdir(self.folder)), sorted(expected))
+                if "--batch" in args:  # the short line is written, the long one fails whole
+                    self.assertEqual(os.listdir(self.path("drills")), ["0002.wav"])
 
 
 class StandardOutput(CliTestCase):
@@ -390,6 +437,8 @@ class LabelsWithTheAudio(CliTestCase):
             f.write(message)
         os.symlink("message.txt", self.path("link.wav"))
         os.link(self.path("message.txt"), self.path("hard.wav"))  # rewritten in place below, so still one file
+        # A name the Windows code page has no form for, read through the wide calls all the same.
+        os.link(self.path("message.txt"), self.path("m\U0001F600.txt"))
         os.mkdir(self.path("out"))
         cases = [
             (["-i", "message.txt", "-o", "message.txt"], "the output 'message.txt' is the input file itself"),
@@ -397,6 +446,9 @@ class LabelsWithTheAudio(CliTestCase):
             (["-i", "hard.wav", "-o", "message.txt"], "the output 'message.txt' is the input file itself"),
             (["-i", "message.txt", "-o", "a.wav", "--labels", "./message.txt"],
              "--labels './message.txt' names the input file itself"),
+            (["-i", "m\U0001F600.txt", "-o", "hard.wav"], "the output 'hard.wav' is the input file itself"),
+            (["-i", "m\U0001F600.txt", "-o", "a.wav", "--labels", "message.txt"],
+             "--labels 'message.txt' names the input file itself"),
             # A batch would rewrite its input (line 2's labels) or, with --overwrite, remove it.
             (["--batch", "-i", "out/0002.txt", "-o", "out", "--labels", ".txt", "--overwrite"],
              "the input 'out/0002.txt' is a file of a batch in the folder 'out'"),
@@ -425,7 +477,8 @@ class LabelsWithTheAudio(CliTestCase):
                                             timeout=120, cwd=self.folder)
                 self.assertEqual(result.returncode, 2, text(result.stderr))
                 self.assertIn(said, text(result.stderr))
-                self.assertEqual(sorted(os.listdir(self.folder)), ["hard.wav", "link.wav", "message.txt", "out"])
+                self.assertEqual(sorted(os.listdir(self.folder)),
+                                 sorted(["hard.wav", "link.wav", "message.txt", "m\U0001F600.txt", "out"]))
                 self.assertEqual(os.listdir(self.path("out")), ["0002.txt"])
                 for name in ("message.txt", "out/0002.txt"):
                     self.assertEqual(open(self.path(name), "rb").read(), message)
@@ -527,6 +580,25 @@ class EchoedText(CliTestCase):
         self.assertIn("velmora-cli: warning: 'ア' (U+30A2) has no Morse code, but its second byte sounds as 'A', "
                       "once, at character 1", text(result.stderr).splitlines())
         self.assertEqual(data, wav_model.wav("アイウ".encode("cp932")), "sounds as ACE, as in the window")
+
+    def test_audio_named_to_go_to_a_terminal_is_refused(self):
+        # As with -o - on a terminal: the audio's bytes would reach it as text and control sequences.
+        master, slave = pty.openpty()
+        self.addCleanup(os.close, master)
+        terminal = os.ttyname(slave)
+        os.symlink(terminal, self.path("link.wav"))
+        names = ["CON", "con.wav", "CONOUT$"] if UNDER_WINE else [terminal, "/dev/stdout", self.path("link.wav")]
+        for name in names:
+            with self.subTest(name=name):
+                process = subprocess.run(command("-o", name, "E"), stdin=slave, stdout=slave, stderr=subprocess.PIPE,
+                                         timeout=60)
+                self.assertEqual(process.returncode, 2)
+                self.assertIn(f"will not write audio to a terminal ('{name}' is one)", text(process.stderr))
+                shown = b""
+                while select.select([master], [], [], 0.2)[0]:
+                    shown += os.read(master, 65536)
+                self.assertNotIn(b"RIFF", shown)
+        os.close(slave)
 
     @native_only
     def test_reading_from_a_terminal_says_how_to_end(self):

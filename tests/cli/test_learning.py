@@ -10,7 +10,7 @@ import unittest
 import wave
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_velmora_cli import NOTHING_TO_SOUND, WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
+from test_velmora_cli import NOTHING_TO_SOUND, UNDER_WINE, WRITTEN, CliTestCase, run, text, wav_model  # noqa: E402
 
 RATE = 8000
 CODES = wav_model.CODES
@@ -271,6 +271,23 @@ class Batch(CliTestCase):
         self.assertEqual(result.returncode, 1)
         self.assertIn("cannot remove 0002.wav of an earlier batch", text(result.stderr))
         self.assertEqual(self.files(), {"0001.wav": wav_model.wav(b"T"), "0002.wav": wav_model.wav(b"E")})
+
+    @unittest.skipUnless(UNDER_WINE, "every name is a name on POSIX systems")
+    def test_a_folder_whose_name_the_system_cannot_write_is_refused_first(self):
+        # No line's file can be named in the Windows code page: the batch stops before it makes
+        # the folder, or with --overwrite before it removes an earlier batch's files.
+        self.assertEqual(self.batch(b"E\nT\n").returncode, 0)
+        before = self.files()
+        for options, made in [((), False), (("--overwrite",), True)]:
+            with self.subTest(options=options):
+                if made:
+                    shutil.copytree(self.path("out"), self.path("d\U0001F600"))
+                result = self.batch(b"E\nT\n", *options, folder="d\U0001F600")
+                self.assertEqual(result.returncode, 2)
+                self.assertIn("cannot be written on this system", text(result.stderr))
+                self.assertEqual(os.path.exists(self.path("d\U0001F600")), made)
+                if made:
+                    self.assertEqual(self.files("d\U0001F600"), before, "the earlier batch's files stay")
 
 
 class FoldKana(CliTestCase):
