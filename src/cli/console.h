@@ -1,5 +1,5 @@
-// What the command-line program needs of its console: its arguments as UTF-8, text output,
-// its input as bytes, and a clean end when it is interrupted.
+// What the command-line program needs of its console: its arguments as UTF-8, text output and
+// its input as bytes. How it ends when interrupted is in interrupts.h.
 #pragma once
 
 #include <optional>
@@ -32,17 +32,3 @@ struct InputRead {
 };
 InputRead ReadStandardInput();
 InputRead ReadInputFile(const std::string& utf8Path);
-
-// From here on, an interrupt (SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGXCPU; on Windows Ctrl+C,
-// Ctrl+Break or closing the console) removes the temporary files of a save in progress, writes the
-// notice below to standard error and ends the process with 128 + the signal's number. An interrupt
-// that comes while a file is committed waits until it is (interrupt_hold.h). A signal the program
-// was started with ignored stays ignored. On POSIX systems a write past the limit on a file's size
-// fails (EFBIG) instead of ending the program by SIGXFSZ, and SIGPIPE removes the temporary files
-// of a save in progress before it ends the program.
-void ConsoleEndOnInterrupt();
-
-// What an interrupt says before the program ends (UTF-8, a whole line; empty for nothing): which
-// files of the save in progress are new and which are as they were. Changed while interrupts are
-// held, so that it always matches the files.
-void ConsoleSetInterruptNotice(std::string_view notice);

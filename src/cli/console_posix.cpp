@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,13 +6,8 @@
 
 #include "cli/console.h"
 #include "platform/file_output.h"
-#include "platform/interrupt_hold.h"
 
 namespace {
-
-// A plain buffer, which lives as long as the process: a handler may read it at any time.
-char g_interruptNotice[8192];
-std::size_t g_interruptNoticeSize = 0;
 
 bool WriteAll(int fd, std::string_view bytes, int* systemError) {
     while (!bytes.empty()) {
@@ -57,35 +51,6 @@ InputRead ReadAll(int fd) {
     return read;
 }
 
-// Only async-signal-safe calls; the notice is never changed while this can run.
-extern "C" void EndOnInterrupt(int signal) {
-    FileWriteAbandon();
-    if (g_interruptNoticeSize > 0) {
-        [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, g_interruptNotice, g_interruptNoticeSize);
-    }
-    ::_exit(128 + signal);
-}
-
-// A reader that goes away ends the program by SIGPIPE, as it ends every other program in a
-// pipeline; the temporary files of a save in progress (the labels staged while the audio goes to
-// a pipe) go first. The handler was reset to the default on entry, so the signal ends the program.
-extern "C" void EndOnBrokenPipe(int signal) {
-    FileWriteAbandon();
-    if (::raise(signal) != 0) ::_exit(128 + signal);
-}
-
-// SIGPIPE ends the program through EndOnBrokenPipe, unless the program was started with it ignored.
-void EndOnBrokenPipeAfterCleaning() {
-    struct sigaction old {};
-    ::sigaction(SIGPIPE, nullptr, &old);
-    if (old.sa_handler == SIG_IGN) return;
-    struct sigaction handler {};
-    handler.sa_handler = EndOnBrokenPipe;
-    handler.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);  // the flags are an int; the bits unsigned
-    sigemptyset(&handler.sa_mask);
-    ::sigaction(SIGPIPE, &handler, nullptr);
-}
-
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -125,29 +90,4 @@ InputRead ReadInputFile(const std::string& utf8Path) {
     read.opened = opened;
     ::close(fd);
     return read;
-}
-
-// A file that would pass the limit on a file's size (ulimit -f) fails its write with EFBIG, a
-// failed file like a full disk, instead of ending the program by SIGXFSZ with its temporary file
-// left half-written.
-void ConsoleEndOnInterrupt() {
-    (void)::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal
-    EndOnBrokenPipeAfterCleaning();
-    // SIGQUIT is Ctrl+\ at a terminal; SIGXCPU comes at a soft limit on processor time (ulimit -S -t).
-    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU};
-    for (const int signal : kInterrupts) {
-        struct sigaction old {};
-        ::sigaction(signal, nullptr, &old);
-        if (old.sa_handler == SIG_IGN) continue;
-        struct sigaction handler {};
-        handler.sa_handler = EndOnInterrupt;
-        sigemptyset(&handler.sa_mask);
-        for (const int other : kInterrupts) sigaddset(&handler.sa_mask, other);  // one handler at a time
-        ::sigaction(signal, &handler, nullptr);
-    }
-}
-
-void ConsoleSetInterruptNotice(std::string_view notice) {
-    const InterruptsHeld held;
-    g_interruptNoticeSize = notice.copy(g_interruptNotice, sizeof g_interruptNotice);
 }

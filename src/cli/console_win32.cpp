@@ -4,13 +4,8 @@
 
 #include "cli/console.h"
 #include "platform/file_output.h"
-#include "platform/interrupt_hold.h"
 
 namespace {
-
-// A plain buffer, which lives as long as the process: a handler may read it at any time.
-char g_interruptNotice[8192];
-std::size_t g_interruptNoticeSize = 0;
 
 std::string Utf8FromWide(const wchar_t* wide) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -58,19 +53,6 @@ InputRead ReadAll(HANDLE input) {
     }
     read.bytes = std::move(bytes);
     return read;
-}
-
-// Runs on a thread of its own. It first waits until the main thread holds no interrupts (a file
-// being committed), and keeps them held: the process ends here, between two such steps.
-BOOL WINAPI EndOnConsoleEvent(DWORD event) {
-    InterruptsHoldBegin();
-    int signal = 15;  // SIGTERM: the user logs off or the system shuts down
-    if (event == CTRL_C_EVENT) signal = 2;        // SIGINT
-    if (event == CTRL_BREAK_EVENT) signal = 21;   // SIGBREAK
-    if (event == CTRL_CLOSE_EVENT) signal = 1;    // as SIGHUP: the console went away
-    FileWriteAbandon();
-    ConsoleWrite(true, std::string_view(g_interruptNotice, g_interruptNoticeSize));
-    ExitProcess(static_cast<UINT>(128 + signal));
 }
 
 }  // namespace
@@ -171,11 +153,4 @@ InputRead ReadInputFile(const std::string& utf8Path) {
     read.opened = opened;
     CloseHandle(file);
     return read;
-}
-
-void ConsoleEndOnInterrupt() { SetConsoleCtrlHandler(EndOnConsoleEvent, TRUE); }
-
-void ConsoleSetInterruptNotice(std::string_view notice) {
-    const InterruptsHeld held;
-    g_interruptNoticeSize = notice.copy(g_interruptNotice, sizeof g_interruptNotice);
 }

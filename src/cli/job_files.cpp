@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "cli/console.h"
+#include "cli/interrupts.h"
 #include "frontend/message_text.h"
 #include "platform/file_output.h"
 #include "platform/interrupt_hold.h"
@@ -22,7 +22,7 @@ std::string Listed(const std::vector<std::string>& names) {
 // not. Nothing to say when the run writes no file (only to standard output).
 void Notice(const JobFilePaths& paths, const std::vector<std::string>& fresh, const std::vector<std::string>& old) {
     if (fresh.empty() && old.empty()) {
-        ConsoleSetInterruptNotice({});
+        InterruptNoticeSet({});
         return;
     }
     std::string notice = paths.prefix + "interrupted";
@@ -30,7 +30,7 @@ void Notice(const JobFilePaths& paths, const std::vector<std::string>& fresh, co
     if (!old.empty()) {
         notice += (fresh.empty() ? "; " : ", ") + Listed(old) + (old.size() == 1 ? " is as it was" : " are as they were");
     }
-    ConsoleSetInterruptNotice(notice + "\n");
+    InterruptNoticeSet(notice + "\n");
 }
 
 std::vector<std::string> Files(const JobFilePaths& paths) {

@@ -1,4 +1,5 @@
 #include "cli/console.h"
+#include "cli/interrupts.h"
 #include "cli/velmora_cli.h"
 #include "platform/interrupt_hold.h"
 
@@ -8,7 +9,7 @@
 // and one already being acted on (on Windows, on a thread of its own) ends the program first,
 // with the status and the notice that belong together.
 int main(int argc, char** argv) {
-    ConsoleEndOnInterrupt();
+    EndOnInterrupts();
     const int status = CliMain(CommandLineArguments(argc, argv));
     InterruptsHoldBegin();
     return status;

@@ -81,7 +81,9 @@ TEST(Synthesis, ARequestOfTheFieldsValuesGivesTheWindowsFile) {
 // 48,820,341 zeros and "EE" at a dot of 2,146,872,456 ms: units x dot x 8 samples is 2^64 + 585,920,
 // which wraps 64 bits to a count that fits a file. The run is refused, not made 73 s long.
 TEST(Synthesis, ALengthBeyondSixtyFourBitsIsTooLong) {
-    const std::string message = std::string(48820341, '0') + "EE";
+    std::string message;
+    message.resize(48820341, '0');
+    message += "EE";
     for (const bool wordGaps : {false, true}) {
         SynthesisRequest request;
         request.message = message;
