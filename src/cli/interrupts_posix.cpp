@@ -3,6 +3,7 @@
 
 #include "cli/interrupts.h"
 #include "platform/file_output.h"
+#include "platform/interrupt_hold.h"
 
 namespace {
 
@@ -45,15 +46,14 @@ void EndOnInterrupts() {
     (void)::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal
     EndOnBrokenPipeAfterCleaning();
     // SIGQUIT is Ctrl+\ at a terminal; SIGXCPU comes at a soft limit on processor time (ulimit -S -t).
-    constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU};
-    for (const int signal : kInterrupts) {
+    for (const int signal : kInterruptSignals) {
         struct sigaction old {};
         ::sigaction(signal, nullptr, &old);
         if (old.sa_handler == SIG_IGN) continue;
         struct sigaction handler {};
         handler.sa_handler = EndOnInterrupt;
         sigemptyset(&handler.sa_mask);
-        for (const int other : kInterrupts) sigaddset(&handler.sa_mask, other);  // one handler at a time
+        for (const int other : kInterruptSignals) sigaddset(&handler.sa_mask, other);  // one handler at a time
         ::sigaction(signal, &handler, nullptr);
     }
 }

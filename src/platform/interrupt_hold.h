@@ -10,6 +10,14 @@
 // string registry's) until no hold is left.
 #pragma once
 
+#ifndef _WIN32
+#include <signal.h>
+
+// The signals a hold blocks on POSIX systems: those that end the program after its temporary
+// files are removed (the command line's handlers take the same list).
+inline constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU};
+#endif
+
 void InterruptsHoldBegin();
 void InterruptsHoldEnd();
 

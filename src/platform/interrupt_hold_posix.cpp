@@ -13,11 +13,7 @@ void InterruptsHoldBegin() {
     if (g_depth++ > 0) return;
     sigset_t held;
     sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
-    sigaddset(&held, SIGHUP);
-    sigaddset(&held, SIGQUIT);
-    sigaddset(&held, SIGXCPU);
+    for (const int signal : kInterruptSignals) sigaddset(&held, signal);
     ::sigprocmask(SIG_BLOCK, &held, &g_before);
 }
 
