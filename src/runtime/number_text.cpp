@@ -1,7 +1,6 @@
 #include "runtime/number_text.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "platform/text_compare.h"
 
@@ -19,9 +18,7 @@ int DigitValue(unsigned char b, int base) {
 // The &O and &H forms, read from an upper-cased copy so that &h1f counts as &H1F. Terms and
 // place values wrap in 64 bits: a longer run of digits gives the wrapped value, not an error.
 double ReadBasedInteger(const unsigned char* ampersand, const unsigned char*& end) {
-    const std::size_t n = std::strlen(reinterpret_cast<const char*>(ampersand));
-    Text scratch = TextNew(static_cast<int32_t>(n));
-    std::memcpy(scratch, ampersand, n);
+    Text scratch = TextFromBytes(reinterpret_cast<const char*>(ampersand));
     UpperCaseInPlace(scratch);
     const auto* copy = reinterpret_cast<const unsigned char*>(scratch);
 

@@ -72,12 +72,7 @@ std::span<const unsigned char> TextUnsignedBytes(const char* value) {
 
 std::string_view TextView(const char* value) { return {value, static_cast<std::size_t>(TextLength(value))}; }
 
-Text TextFromLiteral(const char* literal) {
-    const std::size_t n = std::strlen(literal);
-    Text value = TextNew(static_cast<int32_t>(n));
-    std::memcpy(value, literal, n + 1);  // with its closing zero, which the value has room for
-    return value;
-}
+Text TextFromLiteral(const char* literal) { return TextFromBytes(literal); }
 
 Text TextFromBytes(std::string_view bytes) {
     if (bytes.size() > kTextMaxLength) RuntimeOutOfMemory(bytes.size());
@@ -86,12 +81,7 @@ Text TextFromBytes(std::string_view bytes) {
     return value;
 }
 
-Text TextCopy(const char* value) {
-    const int32_t n = TextLength(value);
-    Text copy = TextNew(n);
-    std::memcpy(copy, value, static_cast<std::size_t>(n));
-    return copy;
-}
+Text TextCopy(const char* value) { return TextFromBytes(TextView(value)); }
 
 // The parts are released however it ends: also when the joined value is refused its block and
 // a fatal reporter unwinds instead of ending the process.
@@ -123,11 +113,8 @@ Text TextMid(Text value, int32_t start, int32_t length) {
     const int64_t offset = static_cast<int64_t>(start) - 1;
     const int32_t n = TextLength(value);
     if (offset < 0 || offset >= n || length < 0) return TextNew(0);
-    const int64_t rest = n - offset;
-    const int64_t take = (length == 0 || length > rest) ? rest : length;
-    Text part = TextNew(static_cast<int32_t>(take));
-    std::memcpy(part, value + offset, static_cast<std::size_t>(take));
-    return part;
+    const std::size_t take = length == 0 ? std::string_view::npos : static_cast<std::size_t>(length);
+    return TextFromBytes(TextView(value).substr(static_cast<std::size_t>(offset), take));
 }
 
 int TextFirstByte(Text value) {
