@@ -2,6 +2,7 @@
 // its input as bytes. How it ends when interrupted is in interrupts.h.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,5 +31,7 @@ struct InputRead {
     bool isFolder = false;  // the name is a folder, which a system may report as something else
     std::optional<OpenedFile> opened;  // the file read from (ReadInputFile), to tell it from the outputs
 };
+// How many bytes one read of a message source asks for.
+constexpr std::size_t kReadBlock = 64 * 1024;
 InputRead ReadStandardInput();
 InputRead ReadInputFile(const std::string& utf8Path);

@@ -35,9 +35,10 @@ InputRead ReadAll(int fd) {
     }
     std::string bytes;
     if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
+    // The block read into lives on the heap: the program runs within a small stack too.
+    std::vector<char> buffer(kReadBlock);
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -45,7 +46,7 @@ InputRead ReadAll(int fd) {
             read.isFolder = errno == EISDIR;
             return read;
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
     }
     read.bytes = std::move(bytes);
     return read;

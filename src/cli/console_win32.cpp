@@ -40,16 +40,17 @@ InputRead ReadAll(HANDLE input) {
     if (GetFileType(input) == FILE_TYPE_DISK && GetFileSizeEx(input, &size) && size.QuadPart > 0) {
         bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     }
-    char buffer[65536];
+    // The block read into lives on the heap: the program runs within a small stack too.
+    std::vector<char> buffer(kReadBlock);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
+        if (!ReadFile(input, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
             if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer closed its end
             read.systemError = static_cast<int>(GetLastError());
             return read;
         }
         if (got == 0) break;
-        bytes.append(buffer, got);
+        bytes.append(buffer.data(), got);
     }
     read.bytes = std::move(bytes);
     return read;

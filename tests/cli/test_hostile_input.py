@@ -3,6 +3,7 @@ long names, interruptions, full disks, links, terminal escapes and malformed UTF
 is one fault the program once had; the checks are what a user sees and what is left on disk.
 """
 
+import filecmp
 import os
 import pty
 import resource
@@ -89,6 +90,20 @@ class Memory(CliTestCase):
                 self.assertIn(said, text(result.stderr))
                 self.assertEqual(len(text(result.stderr).strip().splitlines()), 1)
         self.assertEqual(os.listdir(self.folder), [])
+
+    @native_only
+    @unsanitized_only
+    def test_a_small_stack_is_enough(self):
+        with open(self.path("m.txt"), "wb") as f:
+            f.write(b"SOS " * 50_000)
+        self.assertEqual(run("-q", "-i", self.path("m.txt"), "-o", self.path("a.wav")).returncode, 0)
+        small = lambda: resource.setrlimit(resource.RLIMIT_STACK, (64 * 1024, 64 * 1024))  # noqa: E731
+        for source, stdin in [(self.path("m.txt"), None), ("-", self.path("m.txt"))]:
+            with self.subTest(source=source), open(stdin or os.devnull, "rb") as given:
+                result = subprocess.run(command("-q", "-i", source, "-o", self.path("b.wav")), stdin=given,
+                                        capture_output=True, preexec_fn=small)
+                self.assertEqual(result.returncode, 0, text(result.stderr))
+                self.assertTrue(filecmp.cmp(self.path("a.wav"), self.path("b.wav"), shallow=False))
 
 
 class LongNames(CliTestCase):
