@@ -45,7 +45,8 @@ void EndOnBrokenPipeAfterCleaning() {
 void EndOnInterrupts() {
     (void)::signal(SIGXFSZ, SIG_IGN);  // cannot fail for a valid signal
     EndOnBrokenPipeAfterCleaning();
-    // SIGQUIT is Ctrl+\ at a terminal; SIGXCPU comes at a soft limit on processor time (ulimit -S -t).
+    // SIGQUIT is Ctrl+\ at a terminal; SIGXCPU comes at a soft limit on processor time (ulimit -S -t);
+    // SIGALRM, SIGUSR1 and SIGUSR2 end a program that does not handle them, so they are ends too.
     for (const int signal : kInterruptSignals) {
         struct sigaction old {};
         ::sigaction(signal, nullptr, &old);

@@ -151,9 +151,10 @@ class Signals(CliTestCase):
 
     def test_an_interrupted_save_leaves_the_old_file_and_no_temporary_file(self):
         # Wine passes SIGINT on as Ctrl+C; it ends a program on SIGTERM and SIGHUP without telling it.
-        # SIGQUIT is Ctrl+\ at a terminal; SIGXCPU what a soft limit on processor time (ulimit -S -t) sends.
+        # SIGQUIT is Ctrl+\ at a terminal; SIGXCPU what a soft limit on processor time (ulimit -S -t) sends;
+        # SIGALRM, SIGUSR1 and SIGUSR2 end a program by default.
         signals = (signal.SIGINT,) if UNDER_WINE else (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT,
-                                                        signal.SIGXCPU)
+                                                        signal.SIGXCPU, signal.SIGALRM, signal.SIGUSR1, signal.SIGUSR2)
         for signal_number in signals:
             with self.subTest(signal=signal_number.name):
                 status, old = self.interrupt_during_save(signal_number)
