@@ -207,8 +207,13 @@ class Desktop:
         return found
 
     def boxes(self, caption: str) -> list:
-        """Every visible top-level window with this caption, topmost first."""
-        return self.probe("box", caption.encode(CP932).hex()) or []
+        """Every visible top-level window with this caption, topmost first. A probe that fails is
+        asked again, and failing three times is an error: it never counts as "no window"."""
+        for _ in range(3):
+            found = self.probe("box", caption.encode(CP932).hex())
+            if isinstance(found, list):
+                return found
+        raise AssertionError(f"the probe could not look for windows {caption!r}")
 
     def wait_box(self, caption: str, having: int, timeout: float = WAIT) -> dict:
         """Waits for a window with this caption that holds the control `having`."""

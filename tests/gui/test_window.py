@@ -1,4 +1,6 @@
 """The main window as a person meets it: the form, the keys, resizing and closing."""
+import time
+
 from gui_session import (CREATE_BUTTON, DOT_FIELD, FREQUENCY_FIELD, ID_CANCEL, MAIN_CAPTION, MESSAGE_FIELD,
                          SAVE_DIALOG_TITLE, VOLUME_FIELD, FILE_NAME_BOX, GuiTestCase, child, main, text_of,
                          texts, wait_until)
@@ -117,10 +119,16 @@ class Keyboard(GuiTestCase):
         for field in (MESSAGE_FIELD, DOT_FIELD, VOLUME_FIELD):
             with self.subTest(field=field):
                 self.desktop.click(self.app.window(), field)
-                self.desktop.key("Return")
+                before = self.app.field(field)
+                # A key after Return reaches the field only once Return is handled, and only if no
+                # dialog has taken the keyboard: a command that Return ran would be showing by then.
+                self.desktop.key("Return", "End")
+                self.desktop.type("7")
+                wait_until(lambda: self.app.field(field) == before + "7", f"the 7 typed after Return in {field}",
+                           timeout=10)
                 self.assertTrue(self.desktop.stays_away(SAVE_DIALOG_TITLE, 2.0))
                 self.assertTrue(self.desktop.stays_away(texts["kSorryCaption"], 0.5))
-        self.assertEqual(self.app.fields(), ("E", "100", "1000", "50"))
+        self.assertEqual(self.app.fields(), ("E7", "1007", "1000", "507"))
 
     def test_numeric_fields_refuse_letters(self):
         cases = [(DOT_FIELD, "a1b2", "10012"), (FREQUENCY_FIELD, "x5-", "10005"), (VOLUME_FIELD, "q", "50")]
@@ -138,6 +146,14 @@ class Keyboard(GuiTestCase):
         self.desktop.type(typed)
         wait_until(lambda: len(self.app.field(VOLUME_FIELD)) > 2, "some digits in the volume field", timeout=5)
         text = self.app.field(VOLUME_FIELD)
+
+        def settled():  # the same text twice, half a second apart: every key typed has been handled
+            nonlocal text
+            time.sleep(0.5)
+            now, text = text, self.app.field(VOLUME_FIELD)
+            return now == text
+
+        wait_until(settled, "the volume field to take no more keys", timeout=15)
         self.assertTrue(("50" + typed).startswith(text), text)
         self.assertLess(len(text), len("50" + typed), "the field has no automatic scrolling")
 
