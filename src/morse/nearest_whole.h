@@ -1,9 +1,8 @@
 // Rounding to the nearest whole number, a half away from zero: what std::round and std::llround
-// promise. They are not used, because MinGW-w64's C library computes them as floor(x + 0.5), and
-// 0.49999999999999994 + 0.5 is 1.0 in doubles: the Windows build rounded that value, which an
-// exact tone of volume 1 and a pad or rise of a sixteenth of a millisecond give, up instead of
-// down, and wrote other samples than the Linux build and the web page. Here the fraction is taken
-// exactly (x - trunc(x) loses nothing), so that every system gives the same result.
+// promise. MinGW-w64's C library computes those as floor(x + 0.5), and 0.49999999999999994 + 0.5
+// is 1.0 in doubles: that value, which an exact tone of volume 1 and a pad or rise of a sixteenth
+// of a millisecond give, would round up on Windows and down elsewhere. Here the fraction is taken
+// exactly (x - trunc(x) loses nothing), so that every system writes the same samples.
 #pragma once
 
 #include <cmath>
