@@ -34,6 +34,25 @@ std::optional<std::string> Narrow(const std::wstring& wide, UINT codePage) {
     return narrow;
 }
 
+// Code page 932 read a character at a time: two bytes where they make one character, else one,
+// and U+FFFD for a byte that is no character.
+std::wstring WideEachCharacter(std::string_view cp932) {
+    std::wstring wide;
+    for (std::size_t at = 0; at < cp932.size();) {
+        const std::wstring pair =
+            at + 1 < cp932.size() ? Wide(cp932.substr(at, 2), kProgramCodePage, MB_ERR_INVALID_CHARS) : L"";
+        if (pair.size() == 1) {
+            wide += pair;
+            at += 2;
+            continue;
+        }
+        const std::wstring single = Wide(cp932.substr(at, 1), kProgramCodePage, MB_ERR_INVALID_CHARS);
+        wide += single.empty() ? std::wstring(L"\uFFFD") : single;
+        ++at;
+    }
+    return wide;
+}
+
 }  // namespace
 
 std::optional<std::string> Cp932FromUtf8Character(std::string_view utf8Character) {
@@ -45,8 +64,14 @@ std::optional<std::string> Cp932FromUtf8Character(std::string_view utf8Character
     return Narrow(wide, kProgramCodePage);
 }
 
+// Without MB_ERR_INVALID_CHARS the system puts its default character for code page 932, the
+// katakana middle dot (U+30FB), where bytes form no character: a real character, which a report
+// or label would show as if it had been typed. Such a byte is U+FFFD here instead, and the next
+// byte starts afresh, as on the other systems (code_page.h).
 std::string Utf8FromCp932(std::string_view cp932) {
-    return Narrow(Wide(cp932, kProgramCodePage, 0), CP_UTF8).value_or(std::string());
+    std::wstring wide = Wide(cp932, kProgramCodePage, MB_ERR_INVALID_CHARS);
+    if (wide.empty()) wide = WideEachCharacter(cp932);  // some byte is no character: found one at a time
+    return Narrow(wide, CP_UTF8).value_or(std::string());
 }
 
 // The ANSI file calls take the system's code page, which need not be 932.

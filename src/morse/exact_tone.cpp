@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "morse/keying.h"
+#include "morse/nearest_whole.h"
 #include "morse/tone.h"
 
 namespace {
@@ -50,13 +51,13 @@ void EdgeWrite(const Stretch& s, int64_t span, const ExactTone& tone) {
 
 void SampleStore(uint8_t* out, double value, SoundFormat format) {
     if (format.bits == 16) {
-        const auto step = static_cast<int32_t>(std::clamp(std::round(value), -32768.0, 32767.0));
+        const auto step = static_cast<int32_t>(std::clamp(NearestWhole(value), -32768.0, 32767.0));
         const auto bits = static_cast<uint16_t>(step);
         out[0] = static_cast<uint8_t>(bits & 0xFFu);
         out[1] = static_cast<uint8_t>(bits >> 8);
         return;
     }
-    out[0] = static_cast<uint8_t>(std::clamp(kSilence + std::round(value), 0.0, 255.0));
+    out[0] = static_cast<uint8_t>(std::clamp(kSilence + NearestWhole(value), 0.0, 255.0));
 }
 
 int32_t SampleLoad(const uint8_t* in, SoundFormat format) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "morse/nearest_whole.h"
 #include "morse/timing.h"
 
 namespace {
@@ -22,7 +23,7 @@ Rise RiseFor(double milliseconds, int32_t rate, int64_t unitTicks) {
         rise.clamped = asked >= static_cast<double>(longest) + 0.5;
         return rise;
     }
-    rise.samples = std::llround(asked);
+    rise.samples = NearestInt64(asked);
     return rise;
 }
 

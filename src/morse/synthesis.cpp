@@ -3,6 +3,8 @@
 #include <cmath>
 #include <new>
 
+#include "morse/nearest_whole.h"
+
 
 namespace {
 
@@ -35,7 +37,7 @@ int64_t MessageSamples(const Measurement& m, const TickTiming& ticks) {
 int64_t PadSamples(double milliseconds, int32_t rate) {
     const double samples = milliseconds * rate / 1000.0;
     if (!(samples > 0.0)) return 0;
-    return samples < static_cast<double>(kBeyondAnyFile) ? std::llround(samples) : kBeyondAnyFile;
+    return samples < static_cast<double>(kBeyondAnyFile) ? NearestInt64(samples) : kBeyondAnyFile;
 }
 
 // The window's image size is unit count x dot length x samples per millisecond in 32 bits that

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "morse/nearest_whole.h"
+
 namespace {
 
 // The samples at the window's rate of lengths in ticks at that rate, which are always whole.
@@ -26,7 +28,7 @@ double StretchedGapSamples(int32_t dotMilliseconds, double overallWpm, int gapUn
 // for a gap beyond it, so that the rounding never leaves the 64 bits.
 int64_t StretchedGapTicks(double samples) {
     constexpr double kBeyondAnyFile = 1099511627776.0;
-    return (samples < kBeyondAnyFile ? std::llround(samples) : static_cast<int64_t>(kBeyondAnyFile)) * kTicksPerSample;
+    return (samples < kBeyondAnyFile ? NearestInt64(samples) : static_cast<int64_t>(kBeyondAnyFile)) * kTicksPerSample;
 }
 
 }  // namespace
@@ -64,7 +66,7 @@ double FarnsworthWordGap(int32_t dotMilliseconds, double overallWpm, int32_t rat
 double WordsPerMinute(double dotMilliseconds) { return kParisMilliseconds / dotMilliseconds; }
 
 int32_t DotMillisecondsForWpm(double wordsPerMinute) {
-    return static_cast<int32_t>(std::lround(kParisMilliseconds / wordsPerMinute));
+    return static_cast<int32_t>(NearestInt64(kParisMilliseconds / wordsPerMinute));
 }
 
 int32_t SampleCount(int32_t unitCount, int32_t dotLength) {

@@ -117,6 +117,22 @@ class Formats(AudioCase):
         self.assertEqual((max(samples), min(samples)), (25600, -25600), "500 Hz at 8000/s reaches both peaks")
         self.assertEqual(samples[0], 0, "every element starts at phase 0")
 
+    def test_a_value_a_hair_below_half_a_step_rounds_down_on_every_system(self):
+        # 0.49999999999999994, the double just below 1/2, is the nearest whole 0. A C library that
+        # rounds as floor(x + 0.5) makes it 1, since the sum rounds to 1.0.
+        self.assertEqual(math.sin(2 * math.pi / 12), 0.49999999999999994, "the sine of 1/12 of a cycle in doubles")
+        exact = ["--exact-pitch", "--rate", "48000", "-f", "700", "-v", "1", "-d", "10", "E"]
+        # 700 Hz at 48000/s: sample 280 is 1/12 of a cycle in, 440 is 5/12, 120 is 3/4 (-1 step).
+        self.make(*exact)
+        _, samples = self.read()
+        self.assertEqual((samples[280], samples[440], samples[120]), (0, 0, -1))
+        # A pad or a rise of 0.06249999999999999 ms is 0.49999999999999994 samples at 8000/s: none.
+        for options, same_as in [(["--pad", "0.06249999999999999"], []),
+                                 (["--rise", "0.06249999999999999"], ["--rise", "0"])]:
+            with self.subTest(options=options):
+                self.assertEqual(self.make(*options, "SOS", name="hair.wav"),
+                                 self.make(*same_as, "SOS", name="none.wav"))
+
 
 class Pitch(AudioCase):
     def test_the_exact_pitch_against_the_whole_sample_period(self):

@@ -20,4 +20,17 @@ TEST(Cp932FromUtf8Character, OnlyCharactersThatComeBackAsTheyWent) {
     for (const auto& [character, bytes] : cases) EXPECT_EQ(Cp932FromUtf8Character(character), bytes) << character;
 }
 
+// A byte that forms no character, alone or with the next, reads as U+FFFD, and the byte after it
+// starts afresh; never as the system's default character (Windows puts the katakana middle dot).
+TEST(Utf8FromCp932, BytesThatFormNoCharacterAreTheReplacementCharacter) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x81\x45", "・"},                          // the middle dot itself is a character
+        {"\x85\x41", "\uFFFD" "A"},                 // a lead byte of no assigned pair, then A
+        {"E\x81", "E\uFFFD"},                        // a lead byte at the end
+        {"\x81\x7F\x83\x41", "\uFFFD\x7F" "ア"},     // 0x7F ends no pair
+        {"\xB1\x83\x41\xEB\x40", "ｱア\uFFFD@"},     // row 0xEB is unassigned
+    };
+    for (const auto& [cp932, utf8] : cases) EXPECT_EQ(Utf8FromCp932(cp932), utf8) << utf8;
+}
+
 }  // namespace
