@@ -35,8 +35,10 @@ std::string Elements(const char* message, const CodeTable& codes) {
     return elements;
 }
 
+// Four significant digits, and a long gap in whole milliseconds: never an exponent.
 std::string Milliseconds(int64_t ticks, int32_t rate) {
-    return Format("%.4g ms", static_cast<double>(ticks) / rate);  // ticks / 1000 samples, at rate / 1000 a millisecond
+    const double milliseconds = static_cast<double>(ticks) / rate;  // ticks / 1000 samples, at rate / 1000 a millisecond
+    return milliseconds < 10000.0 ? Format("%.4g ms", milliseconds) : Format("%.0f ms", milliseconds);
 }
 
 std::string Counted(int64_t count, const char* noun) {

@@ -94,6 +94,10 @@ class Timing(CliTestCase):
         self.assertEqual(tone_runs(data[44:-1]), elements)
         dry = text(run("-n", "--wpm", "20", "--farnsworth", "10", "E").stdout)
         self.assertIn("10 WPM overall, characters at 20 WPM", dry)
+        # At 0.5 WPM overall, characters at 12: ta = (60 x 12 - 37.2 x 0.5) / (0.5 x 12) s = 116.9 s,
+        # 3 ta / 19 and 7 ta / 19 apart, whole samples at 8000 a second.
+        slow = text(run("-n", "--farnsworth", "0.5", "PARIS").stdout)
+        self.assertIn("gaps:     18458 ms between characters, 43068 ms between words", slow)
         self.assertEqual(run("-n", "--wpm", "20", "--farnsworth", "20", "E").returncode, 2, "s must be below c")
 
     def test_farnsworth_keeps_words_apart_and_runs_at_its_overall_speed(self):
