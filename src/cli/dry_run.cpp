@@ -107,10 +107,13 @@ std::string DryRunReport(const SynthesisRequest& request, const SynthesisPlan& p
     if (plan.refusal == SynthesisOutcome::NothingToSound) {
         report += "samples:  none (nothing to sound)\n";
     } else if (plan.refusal) {
-        // With pads it may be they that do not fit: they are named too.
-        const std::string pads = plan.padSamples > 0 ? " and the silence around them" : "";
-        report += "samples:  none (" + Counted(measured.Units(), "unit") + " with a dot of " + std::to_string(dot) +
-                  " ms" + pads + " do not fit a WAV file)\n";
+        // With Farnsworth gaps or pads it may be they that do not fit: they are named too.
+        std::string what = Counted(measured.Units(), "unit") + " with a dot of " + std::to_string(dot) + " ms";
+        if (request.style.overallWpm > 0.0) {
+            what += " and gaps for " + Format("%.4g WPM", request.style.overallWpm) + " overall";
+        }
+        if (plan.padSamples > 0) what += " and the silence around them";
+        report += "samples:  none (" + what + " do not fit a WAV file)\n";
     } else {
         report += "samples:  " + std::to_string(plan.sampleCount) + " (a file of " +
                   std::to_string(WavFileSize(static_cast<uint32_t>(plan.sampleCount), plan.format)) + " bytes)\n";

@@ -98,6 +98,10 @@ class Timing(CliTestCase):
         # 3 ta / 19 and 7 ta / 19 apart, whole samples at 8000 a second.
         slow = text(run("-n", "--farnsworth", "0.5", "PARIS").stdout)
         self.assertIn("gaps:     18458 ms between characters, 43068 ms between words", slow)
+        slowest = run("-n", "--wpm", "20", "--farnsworth", "0.0001", "PARIS PARIS")
+        self.assertEqual(slowest.returncode, 3)
+        self.assertIn("(93 units with a dot of 60 ms and gaps for 0.0001 WPM overall do not fit a WAV file)",
+                      text(slowest.stdout))
         self.assertEqual(run("-n", "--wpm", "20", "--farnsworth", "20", "E").returncode, 2, "s must be below c")
 
     def test_farnsworth_keeps_words_apart_and_runs_at_its_overall_speed(self):
