@@ -20,6 +20,7 @@ FieldReading Read(const std::string& text) { return FieldTextRead(std::string_vi
 // What a text read as another number than the one written becomes; none when it is read as written.
 std::optional<std::string> ReadAs(const FieldReading& reading, const char* unit) {
     const std::string value = std::to_string(reading.value) + unit;
+    if (reading.wrapped) return "is read as " + value + ": the number wraps around at 4294967296";
     if (reading.trailing) return "is read as " + value + ": what follows the number is ignored";
     if (reading.fraction) return "is read as " + value + ": the fraction is dropped";
     return std::nullopt;

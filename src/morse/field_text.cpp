@@ -26,6 +26,7 @@ FieldReading FieldTextRead(const char* fieldText) {
     reading.value = FieldNumberFromDouble(number);
     reading.trailing = used < std::strlen(joined.Get());
     reading.fraction = number != std::trunc(number);
+    reading.wrapped = std::trunc(number) != static_cast<double>(reading.value);
     return reading;
 }
 

@@ -21,6 +21,7 @@ struct FieldReading {
     int32_t value = 0;
     bool trailing = false;  // characters follow the number, and are ignored
     bool fraction = false;  // the number had a fraction, which is dropped
+    bool wrapped = false;   // the whole number is not the value: it does not fit 32 bits
 };
 
 // The one reading of a number field's text, up to its first zero byte: a "+" joined in front,

@@ -308,6 +308,9 @@ class FieldWarnings(CliTestCase):
             (["-f", "2500"], "--freq '2500' sounds as 2666.7 Hz"),
             (["-v", "0"], "--volume '0' is read as 0"),
             (["-v", "200"], "--volume '200' is read as 200, beyond 127"),
+            (["-d", "4294967301"], "--dot '4294967301' is read as 5 ms: the number wraps around at 4294967296"),
+            (["-f", "4294968296"], "--freq '4294968296' is read as 1000 Hz: the number wraps"),
+            (["-v", "4294967246"], "--volume '4294967246' is read as -50: the number wraps"),
         ]
         for args, said in cases:
             with self.subTest(args=args):
