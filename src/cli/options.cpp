@@ -236,8 +236,8 @@ constexpr OptionRow kOptions[] = {
      "velmora-cli --noise 6 --seed 42 -o same.wav CQ",
      StoreSeed},
     {"fold-kana", '\0', nullptr,
-     "fold full-width katakana, hiragana, Latin letters and digits to the half-width forms that can be sounded, "
-     "and small kana (ッ ャ ｯ ...) to the full-size kana Wabun sends for them",
+     "fold full-width katakana, hiragana, Latin letters, digits and marks to the half-width forms that can be "
+     "sounded, and small kana (ッ ャ ｯ ...) to the full-size kana Wabun sends for them",
      "velmora-cli --fold-kana -o iroha.wav 'いろは　ガッコウ'",
      SetFlag<&CliOptions::foldKana>},
     {"punctuation", '\0', nullptr,
@@ -487,9 +487,10 @@ std::string UsageText() {
         "Usage: velmora-cli [OPTIONS] [--] [MESSAGE]\n"
         "Turns MESSAGE into Morse code and writes it as a WAV file (8-bit mono, 8000 samples/s,\n"
         "byte for byte the window's, unless the options below ask for another sound or format):\n"
-        "international Morse for Latin letters and digits, Wabun for half-width katakana.\n"
+        "international Morse for Latin letters and digits, Wabun for half-width katakana and ( ).\n"
         "Every other character is left out: punctuation too, unless --punctuation sounds it, and the\n"
-        "blank, unless --word-gap keeps words apart.\n"
+        "blank, unless --word-gap keeps words apart. A double-byte character whose second byte has a\n"
+        "code sounds that byte, with a warning.\n"
         "\n";
     for (const OptionRow& row : kOptions) {
         std::string names = row.shortName != '\0' ? std::string("  -") + row.shortName + ", " : std::string("      ");
@@ -509,7 +510,8 @@ std::string UsageText() {
         "On any status but 0 the WAV file and the labels are as they were and no temporary file\n"
         "is left, except where a message names a file that is new (labels that failed after the\n"
         "WAV file was in place; a signal after a file was put in place) or one that holds part of\n"
-        "the new file (a rewrite in place, for a file with other hard links, whose disk failed).\n"
+        "the new file (a rewrite in place, whose disk failed: for a file with other hard links or\n"
+        "extended attributes, or in a folder that takes no new files).\n"
         "A signal never cuts the putting in place of a file short. With --batch, the worst of its\n"
         "lines: out of memory, then a failed file, then a refused line; 3 if no line has anything\n"
         "to sound, and 1 if the folder cannot be made or cleared.\n";
