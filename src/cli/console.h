@@ -32,6 +32,6 @@ struct InputRead {
     std::optional<OpenedFile> opened;  // the file read from (ReadInputFile), to tell it from the outputs
 };
 // How many bytes one read of a message source asks for.
-constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kReadBlock = std::size_t{64} * 1024;
 InputRead ReadStandardInput();
 InputRead ReadInputFile(const std::string& utf8Path);
