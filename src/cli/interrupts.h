@@ -6,12 +6,13 @@
 #include <string_view>
 
 // From here on, an interrupt (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU, SIGALRM, SIGUSR1 or
-// SIGUSR2; on Windows Ctrl+C, Ctrl+Break or closing the console) removes the temporary files of a save in progress, writes the
-// notice below to standard error and ends the process with 128 + the signal's number. An interrupt
-// that comes while a file is committed waits until it is (interrupt_hold.h). A signal the program
-// was started with ignored stays ignored. On POSIX systems a write past the limit on a file's size
-// fails (EFBIG) instead of ending the program by SIGXFSZ, and SIGPIPE removes the temporary files
-// of a save in progress before it ends the program.
+// SIGUSR2; on Windows Ctrl+C, Ctrl+Break or closing the console) removes the temporary files of a
+// save in progress, writes the notice below to standard error and ends the process with 128 + the
+// signal's number. An interrupt that comes while a file is committed waits until it is
+// (interrupt_hold.h). A signal the program was started with ignored stays ignored. On POSIX
+// systems a write past the limit on a file's size fails (EFBIG) instead of ending the program by
+// SIGXFSZ, and SIGPIPE removes the temporary files of a save in progress before it ends the
+// program.
 void EndOnInterrupts();
 
 // What an interrupt says before the program ends (UTF-8, a whole line; empty for nothing): which

@@ -5,7 +5,6 @@
 
 #include "morse/nearest_whole.h"
 
-
 namespace {
 
 // Beyond any file: what an overflowing length is taken as.
