@@ -16,5 +16,13 @@ inline double NearestWhole(double x) {
     return whole;  // a NaN too, as std::round gives it
 }
 
-// For x whose nearest whole number fits 64 bits; the callers hold larger values back first.
-inline int64_t NearestInt64(double x) { return static_cast<int64_t>(NearestWhole(x)); }
+// The nearest 64-bit integer: beyond the range, its nearer end; for a NaN, 0. The callers hold
+// such values back first, and a value they let through still converts to a defined number.
+inline int64_t NearestInt64(double x) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    const double whole = NearestWhole(x);
+    if (std::isnan(whole)) return 0;
+    if (whole >= kTwoTo63) return INT64_MAX;
+    if (whole < -kTwoTo63) return INT64_MIN;
+    return static_cast<int64_t>(whole);
+}

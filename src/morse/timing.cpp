@@ -65,8 +65,12 @@ double FarnsworthWordGap(int32_t dotMilliseconds, double overallWpm, int32_t rat
 
 double WordsPerMinute(double dotMilliseconds) { return kParisMilliseconds / dotMilliseconds; }
 
+// A speed that WpmFitOf refuses still gives a dot the field can hold: the nearer end of its range.
 int32_t DotMillisecondsForWpm(double wordsPerMinute) {
-    return static_cast<int32_t>(NearestInt64(kParisMilliseconds / wordsPerMinute));
+    const double dot = kParisMilliseconds / wordsPerMinute;
+    if (!(dot < INT32_MAX)) return INT32_MAX;
+    if (!(dot > 0.0)) return 0;
+    return static_cast<int32_t>(NearestInt64(dot));
 }
 
 int32_t SampleCount(int32_t unitCount, int32_t dotLength) {
